@@ -1,0 +1,28 @@
+#include "core/Browser.h"
+
+#include <QDesktopServices>
+
+namespace {
+class DesktopBrowser : public Browser
+{
+public:
+    void openUrl(const QUrl& url) override { QDesktopServices::openUrl(url); }
+};
+
+Browser*& installed()
+{
+    static Browser* browser = nullptr;
+    return browser;
+}
+} // namespace
+
+Browser& Browser::current()
+{
+    static DesktopBrowser real;
+    return installed() ? *installed() : real;
+}
+
+void Browser::set(Browser* browser)
+{
+    installed() = browser;
+}

@@ -1,0 +1,69 @@
+#include "core/Cp1252.h"
+
+#include <array>
+
+namespace {
+// 0x80..0x9F. The five bytes Windows leaves undefined map to the C1 control of the same
+// number, as Windows itself decodes them, so every byte survives a read and a write.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int byteFor(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return int(c);
+    for (int i = 0; i < int(kHigh.size()); ++i) {
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+} // namespace
+
+namespace Cp1252 {
+
+QString decode(const QByteArray& bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        *dst++ = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
+    }
+    return out;
+}
+
+std::optional<QByteArray> encode(const QString& text, QString* bad)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* end = p + text.size();
+    while (p < end) {
+        char32_t c = *p;
+        qsizetype len = 1;
+        if (QChar::isHighSurrogate(c) && p + 1 < end && QChar::isLowSurrogate(p[1])) {
+            c = QChar::surrogateToUcs4(char16_t(c), p[1]);
+            len = 2;
+        }
+        const int b = byteFor(c);
+        if (b < 0) {
+            if (bad)
+                *bad = QString(reinterpret_cast<const QChar*>(p), len);
+            return std::nullopt;
+        }
+        out.append(char(b));
+        p += len;
+    }
+    return out;
+}
+
+QString firstUnrepresentable(const QString& text)
+{
+    QString bad;
+    return encode(text, &bad) ? QString() : bad;
+}
+
+} // namespace Cp1252

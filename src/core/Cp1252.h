@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Windows-1252, the code page of every text file the program reads and writes, on every
+// platform, so a library moves between Windows and Linux unchanged.
+namespace Cp1252 {
+
+QString decode(const QByteArray& bytes);
+
+// The bytes of text, or nothing when text holds a character the code page cannot represent;
+// *bad then receives the first such character.
+std::optional<QByteArray> encode(const QString& text, QString* bad = nullptr);
+
+// The first character of text the code page cannot represent, or an empty string.
+QString firstUnrepresentable(const QString& text);
+
+} // namespace Cp1252

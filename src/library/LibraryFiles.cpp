@@ -1,0 +1,200 @@
+#include "library/LibraryFiles.h"
+
+#include "core/AtomicWrite.h"
+#include "library/RecordFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+
+namespace {
+
+const QString kTxt = QStringLiteral(".txt");
+
+std::optional<QByteArray> readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+template <typename Entry> QList<Entry> fromRecords(const QList<RecordFormat::Record>& records)
+{
+    QList<Entry> out;
+    out.reserve(records.size());
+    for (const RecordFormat::Record& r : records)
+        out.append(Entry{r.text, r.ticked});
+    return out;
+}
+
+QString writeEncoded(const QString& path, const QList<RecordFormat::Record>& records)
+{
+    const RecordFormat::Encoded encoded = RecordFormat::serialize(records);
+    if (!encoded.error.isEmpty())
+        return encoded.error;
+    return AtomicWrite::write(path, encoded.bytes);
+}
+
+} // namespace
+
+LibraryFiles::LibraryFiles(QString appFolder) : m_folder(std::move(appFolder)) {}
+
+QString LibraryFiles::pluginsPath() const
+{
+    return m_folder + QStringLiteral("/plugins");
+}
+
+QString LibraryFiles::selectionPath() const
+{
+    return m_folder + QStringLiteral("/FileNames.txt");
+}
+
+bool LibraryFiles::hasPluginsFolder() const
+{
+    return QFileInfo(pluginsPath()).isDir();
+}
+
+QStringList LibraryFiles::listPrograms() const
+{
+    QDir dir(pluginsPath());
+    // QDir::Files without QDir::Hidden and QDir::System lists only ordinary, visible files.
+    const QStringList files = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names;
+    names.reserve(files.size());
+    for (const QString& file : files) {
+        if (file.size() > kTxt.size() && file.endsWith(kTxt, Qt::CaseInsensitive))
+            names.append(file.chopped(kTxt.size()));
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+bool LibraryFiles::isSafeName(const QString& name)
+{
+    if (name.isEmpty() || name.contains(QStringLiteral("..")))
+        return false;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
+            c.unicode() < 32 || c.unicode() == 127 || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+QString LibraryFiles::programPath(const QString& name) const
+{
+    if (!isSafeName(name))
+        return {};
+    const QString exact = pluginsPath() + QLatin1Char('/') + name + kTxt;
+    if (QFileInfo::exists(exact))
+        return exact;
+    // A program's file may be named in another letter case than the program (a hand-made
+    // "Calm.TXT", or a record "calm"): find it as the Windows file systems would.
+    const QString wanted = name + kTxt;
+    const QStringList files = QDir(pluginsPath()).entryList(QDir::Files, QDir::NoSort);
+    for (const QString& file : files) {
+        if (file.compare(wanted, Qt::CaseInsensitive) == 0)
+            return pluginsPath() + QLatin1Char('/') + file;
+    }
+    return exact;
+}
+
+bool LibraryFiles::programExists(const QString& name) const
+{
+    const QString path = programPath(name);
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+std::optional<QList<MessageEntry>> LibraryFiles::readProgram(const QString& name) const
+{
+    const QString path = programPath(name);
+    if (path.isEmpty())
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = readAll(path);
+    if (!bytes)
+        return std::nullopt;
+    return fromRecords<MessageEntry>(RecordFormat::parse(*bytes));
+}
+
+QString LibraryFiles::writeProgram(const QString& name, const QList<MessageEntry>& messages) const
+{
+    const QString path = programPath(name);
+    if (path.isEmpty())
+        return QStringLiteral("\"%1\" is not a usable program name.").arg(name);
+    QList<RecordFormat::Record> records;
+    records.reserve(messages.size());
+    for (const MessageEntry& m : messages)
+        records.append(RecordFormat::Record{m.text, m.ticked});
+    return writeEncoded(path, records);
+}
+
+QString LibraryFiles::createProgram(const QString& name) const
+{
+    return writeProgram(name, {});
+}
+
+bool LibraryFiles::deleteProgram(const QString& name) const
+{
+    const QString path = programPath(name);
+    return !path.isEmpty() && QFile::remove(path);
+}
+
+bool LibraryFiles::hasSelectionList() const
+{
+    return QFileInfo::exists(selectionPath());
+}
+
+std::optional<QList<SelectionEntry>> LibraryFiles::readSelectionList() const
+{
+    const std::optional<QByteArray> bytes = readAll(selectionPath());
+    if (!bytes)
+        return std::nullopt;
+    return fromRecords<SelectionEntry>(RecordFormat::parse(*bytes));
+}
+
+QString LibraryFiles::writeSelectionList(const QList<SelectionEntry>& entries) const
+{
+    QList<RecordFormat::Record> records;
+    records.reserve(entries.size());
+    for (const SelectionEntry& e : entries)
+        records.append(RecordFormat::Record{e.name, e.ticked});
+    return writeEncoded(selectionPath(), records);
+}
+
+QList<SelectionEntry> LibraryFiles::LoadProgramList(QString* writeError) const
+{
+    QList<SelectionEntry> list;
+    const QStringList names = listPrograms();
+    list.reserve(names.size());
+    for (const QString& name : names)
+        list.append(SelectionEntry{name, false});
+    // The first entry of an equal name (case ignored) is the one a record ticks.
+    QHash<QString, qsizetype> firstByFoldedName;
+    firstByFoldedName.reserve(list.size());
+    for (qsizetype i = list.size() - 1; i >= 0; --i)
+        firstByFoldedName.insert(list[i].name.toCaseFolded(), i);
+
+    if (!hasSelectionList())
+        return list;
+    const std::optional<QList<SelectionEntry>> records = readSelectionList();
+    if (records) {
+        for (const SelectionEntry& record : *records) {
+            // A name that could point outside `plugins` never names a listed program.
+            if (!isSafeName(record.name))
+                continue;
+            const auto it = firstByFoldedName.constFind(record.name.toCaseFolded());
+            if (it != firstByFoldedName.constEnd())
+                list[*it].ticked = record.ticked;
+        }
+    }
+    const QString error = writeSelectionList(list);
+    if (writeError)
+        *writeError = error;
+    return list;
+}

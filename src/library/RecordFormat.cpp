@@ -1,0 +1,154 @@
+#include "library/RecordFormat.h"
+
+#include "core/Cp1252.h"
+
+namespace {
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+class Reader
+{
+public:
+    explicit Reader(const QByteArray& bytes) : m_p(bytes.constData()), m_end(m_p + bytes.size()) {}
+
+    bool atEnd() const { return m_p >= m_end; }
+
+    void skipSpaces()
+    {
+        while (m_p < m_end && *m_p == ' ')
+            ++m_p;
+    }
+
+    // Blank lines and spaces between records.
+    void skipBlank()
+    {
+        while (m_p < m_end && (*m_p == ' ' || isLineEnd(*m_p)))
+            ++m_p;
+    }
+
+    // Consumes one line end (CR LF, CR or LF) if there is one.
+    void skipLineEnd()
+    {
+        if (m_p < m_end && *m_p == '\r')
+            ++m_p;
+        if (m_p < m_end && *m_p == '\n')
+            ++m_p;
+    }
+
+    // Reads up to the next comma or line end, leaving that delimiter unread.
+    QByteArray readUnquoted()
+    {
+        const char* start = m_p;
+        while (m_p < m_end && *m_p != ',' && !isLineEnd(*m_p))
+            ++m_p;
+        const char* stop = m_p;
+        while (stop > start && stop[-1] == ' ')
+            --stop;
+        return QByteArray(start, stop - start);
+    }
+
+    // After the opening quote: up to the closing quote, line breaks included.
+    QByteArray readQuoted()
+    {
+        const char* start = m_p;
+        while (m_p < m_end && *m_p != '"')
+            ++m_p;
+        QByteArray text(start, m_p - start);
+        if (m_p < m_end)
+            ++m_p; // the closing quote
+        // Anything between the closing quote and the delimiter is not part of the record.
+        while (m_p < m_end && *m_p != ',' && !isLineEnd(*m_p))
+            ++m_p;
+        return text;
+    }
+
+    char peek() const { return *m_p; }
+    void advance() { ++m_p; }
+
+    void skipRestOfLine()
+    {
+        while (m_p < m_end && !isLineEnd(*m_p))
+            ++m_p;
+        skipLineEnd();
+    }
+
+private:
+    const char* m_p;
+    const char* m_end;
+};
+
+} // namespace
+
+namespace RecordFormat {
+
+QList<Record> parse(const QByteArray& bytes)
+{
+    QList<Record> records;
+    Reader in(bytes);
+    for (;;) {
+        in.skipBlank();
+        if (in.atEnd())
+            break;
+        Record record;
+        QByteArray text;
+        if (in.peek() == '"') {
+            in.advance();
+            text = in.readQuoted();
+        } else {
+            text = in.readUnquoted();
+        }
+        record.text = Cp1252::decode(text);
+        if (!in.atEnd() && in.peek() == ',') {
+            in.advance();
+            in.skipSpaces();
+            record.ticked = in.readUnquoted() == "#TRUE#";
+        }
+        // A record ends with its line; further fields on the same line are ignored.
+        in.skipRestOfLine();
+        records.append(record);
+    }
+    return records;
+}
+
+QString refusal(const QString& text)
+{
+    if (text.contains(QLatin1Char('"')))
+        return QStringLiteral("A message cannot hold the double quote character (\"), because "
+                              "the program files use it to enclose each message.");
+    const QString bad = Cp1252::firstUnrepresentable(text);
+    if (!bad.isEmpty()) {
+        const char32_t code =
+            bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1)) : bad.at(0).unicode();
+        return QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the "
+                              "program files hold only Western European (Windows-1252) "
+                              "characters.")
+            .arg(bad, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    return {};
+}
+
+Encoded serialize(const QList<Record>& records)
+{
+    Encoded out;
+    qsizetype size = 0;
+    for (const Record& r : records)
+        size += r.text.size() + 10;
+    out.bytes.reserve(size);
+    for (const Record& r : records) {
+        const std::optional<QByteArray> text =
+            r.text.contains(QLatin1Char('"')) ? std::nullopt : Cp1252::encode(r.text);
+        if (!text) {
+            out.error = refusal(r.text);
+            out.bytes.clear();
+            return out;
+        }
+        out.bytes.append('"').append(*text).append('"');
+        out.bytes.append(r.ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+    }
+    return out;
+}
+
+} // namespace RecordFormat

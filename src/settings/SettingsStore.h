@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+// Per-user text values addressed by application name, section and key. On Windows the
+// registry area of the classic GetSetting/SaveSetting, so an existing installation's settings
+// carry over; elsewhere an INI file, one group per section. Each write stands alone.
+class SettingsStore
+{
+public:
+    // The store of the application `appName` in its usual per-user place.
+    explicit SettingsStore(const QString& appName);
+    // An INI file at `iniPath` (tests, and every platform but Windows).
+    static std::unique_ptr<SettingsStore> atIniFile(const QString& iniPath);
+    ~SettingsStore();
+
+    // `$XDG_CONFIG_HOME/<app>/<app>.ini` (default ~/.config/<app>/<app>.ini).
+    static QString defaultIniPath(const QString& appName);
+
+    // The stored text, or `fallback` when the key (or its section) is absent.
+    QString GetSetting(const QString& section, const QString& key,
+                       const QString& fallback = QString()) const;
+    // Stores the text, replacing an existing value; false when it could not be stored.
+    bool SaveSetting(const QString& section, const QString& key, const QString& text);
+
+    QString fileName() const;
+
+private:
+    struct IniTag
+    {
+    };
+    SettingsStore(IniTag, const QString& iniPath);
+    std::unique_ptr<QSettings> m_settings;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+// The picture list IMG: every picture of the main window's image buttons, addressed by key
+// ("create", "create-hyper", "start-showing", ...). The pictures are painted by the program
+// itself at the screen's device pixel ratio, so they stay crisp at any display scaling.
+namespace Pictures {
+
+// The picture of `key` at `devicePixelRatio`; a null pixmap for an unknown key.
+QPixmap picture(const QString& key, qreal devicePixelRatio = 1.0);
+bool has(const QString& key);
+QStringList keys();
+
+// The main window's background (567 x 406): the name as artwork on a tab at the top left,
+// a thin frame with curved corners around the page area.
+QPixmap background(qreal devicePixelRatio = 1.0);
+
+// The program icon at the usual sizes.
+QIcon programIcon();
+
+} // namespace Pictures
