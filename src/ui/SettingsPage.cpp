@@ -1,0 +1,158 @@
+#include "ui/SettingsPage.h"
+
+#include "settings/DisplaySettings.h"
+#include "ui/ImageButton.h"
+#include "ui/Palette.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+
+namespace {
+QLabel* label(const QString& text, QWidget* parent, const QRect& geometry)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+} // namespace
+
+SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
+    : QWidget(parent), m_settings(settings)
+{
+    setObjectName(QStringLiteral("Picture3"));
+    setFixedSize(553, 311);
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(Palette::pageStyleSheet());
+
+    Label3 = label(QStringLiteral("Enter your Program Settings here."), this, {10, 6, 400, 18});
+    Label3->setProperty("heading", true);
+
+    // Left: log-on launch and the tray.
+    picRun = new QGroupBox(QStringLiteral("Run on Windows Start-Up"), this);
+    picRun->setGeometry(8, 28, 196, 224);
+    optRun = new QRadioButton(QStringLiteral("Run at start-up"), picRun);
+    optRun->setGeometry(10, 22, 176, 20);
+    optDontRun = new QRadioButton(QStringLiteral("Don't run at start-up"), picRun);
+    optDontRun->setGeometry(10, 44, 176, 20);
+    optDontRun->setChecked(true);
+    chkSysTray = new QCheckBox(QStringLiteral("Start at system tray"), picRun);
+    chkSysTray->setGeometry(10, 68, 176, 20);
+    chkSysTray->setEnabled(false);
+    lblNote = label(QStringLiteral("This is a very important setting. Remember that if you want "
+                                   "to get the most benefit from this program then you must "
+                                   "have it running at all times.\nIt is also important that you "
+                                   "keep your goals in mind, hence starting in system tray will "
+                                   "be a deterrent to those goals."),
+                    picRun, {10, 92, 178, 126});
+    lblNote->setWordWrap(true);
+    lblNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblNote->setStyleSheet(QStringLiteral("font-size: 7pt;"));
+
+    // Middle: how often and how long.
+    picMessageFrequency = new QGroupBox(QStringLiteral("Message Frequency"), this);
+    picMessageFrequency->setGeometry(212, 28, 166, 138);
+    auto* freqText = label(QStringLiteral("Below you can set the interval between each message "
+                                          "and duration for which each message is displayed."),
+                           picMessageFrequency, {8, 18, 152, 58});
+    freqText->setWordWrap(true);
+    freqText->setStyleSheet(QStringLiteral("font-size: 7pt;"));
+    label(QStringLiteral("Display every"), picMessageFrequency, {8, 82, 84, 20});
+    cboDispInterval = new QComboBox(picMessageFrequency);
+    cboDispInterval->setGeometry(92, 82, 44, 20);
+    label(QStringLiteral("Sec"), picMessageFrequency, {140, 82, 24, 20});
+    label(QStringLiteral("Display for"), picMessageFrequency, {8, 108, 84, 20});
+    cboDispDuration = new QComboBox(picMessageFrequency);
+    cboDispDuration->setGeometry(92, 108, 44, 20);
+    label(QStringLiteral("MilliSec"), picMessageFrequency, {138, 108, 28, 20})
+        ->setStyleSheet(QStringLiteral("font-size: 6pt;"));
+
+    // Right: where, and in which font.
+    picMessageLocation = new QGroupBox(QStringLiteral("Message Location"), this);
+    picMessageLocation->setGeometry(386, 28, 159, 138);
+    optLocation[1] = new QRadioButton(QStringLiteral("Centre of the Screen"), picMessageLocation);
+    optLocation[1]->setGeometry(8, 24, 148, 20);
+    optLocation[0] = new QRadioButton(QStringLiteral("Randomly on the Screen"), picMessageLocation);
+    optLocation[0]->setGeometry(8, 48, 148, 20);
+    optLocation[0]->setChecked(true);
+    picFont = new ImageButton(QStringLiteral("font"), picMessageLocation);
+    picFont->move((159 - picFont->width()) / 2, 98);
+
+    // Lower: the order.
+    picMessageDisplay = new QGroupBox(QStringLiteral("Message Display Order"), this);
+    picMessageDisplay->setGeometry(212, 174, 333, 78);
+    optMessage[1] = new QRadioButton(QStringLiteral("As Written"), picMessageDisplay);
+    optMessage[1]->setGeometry(16, 30, 140, 20);
+    optMessage[0] = new QRadioButton(QStringLiteral("Random"), picMessageDisplay);
+    optMessage[0]->setGeometry(176, 30, 140, 20);
+    optMessage[0]->setChecked(true);
+
+    picStartInSettings = new ImageButton(QStringLiteral("start-showing-2"), this);
+    picStartInSettings->setPair(QStringLiteral("stop-showing-2"),
+                                QStringLiteral("stop-showing-2-hyper"));
+    picStartInSettings->move((553 - 420) / 2, 311 - 41 - 6);
+
+    // Each pair of options is its own group, as the frames show them.
+    auto* order = new QButtonGroup(this);
+    order->addButton(optMessage[0], 0);
+    order->addButton(optMessage[1], 1);
+    auto* place = new QButtonGroup(this);
+    place->addButton(optLocation[0], 0);
+    place->addButton(optLocation[1], 1);
+    auto* run = new QButtonGroup(this);
+    run->addButton(optRun);
+    run->addButton(optDontRun);
+
+    connect(cboDispInterval, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_settings.DispInterval = index; });
+    connect(cboDispDuration, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_settings.DispDuration = index; });
+    connect(order, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            m_settings.RandomMessage = id;
+    });
+    connect(place, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            m_settings.RandomLocation = id;
+    });
+    // An option's click runs when it changes from unselected to selected, by the user or by
+    // the program; a check box's click runs whenever its tick changes.
+    connect(optRun, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && !m_showing)
+            emit optRunClicked();
+    });
+    connect(optDontRun, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && !m_showing)
+            emit optDontRunClicked();
+    });
+    connect(chkSysTray, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.RunAtSysTray = on;
+        emit chkSysTrayClicked();
+    });
+    connect(picFont, &ImageButton::clicked, this, &SettingsPage::fontRequested);
+}
+
+void SettingsPage::fillLists()
+{
+    cboDispInterval->clear();
+    for (int i = 0; i < IntervalChoices::count; ++i)
+        cboDispInterval->addItem(QString::number(IntervalChoices::seconds(i)));
+    cboDispDuration->clear();
+    for (int i = 0; i < DurationChoices::count; ++i)
+        cboDispDuration->addItem(QString::number(DurationChoices::milliseconds(i)));
+    cboDispInterval->setCurrentIndex(1);
+    cboDispDuration->setCurrentIndex(2);
+}
+
+void SettingsPage::showSettings()
+{
+    m_showing = true;
+    cboDispInterval->setCurrentIndex(m_settings.DispInterval);
+    cboDispDuration->setCurrentIndex(m_settings.DispDuration);
+    optMessage[m_settings.RandomMessage == 0 ? 0 : 1]->setChecked(true);
+    optLocation[m_settings.RandomLocation == 0 ? 0 : 1]->setChecked(true);
+    m_showing = false;
+}
