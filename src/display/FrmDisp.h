@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class ShowCycle;
+struct DisplaySettings;
+
+// The window that shows one message for its duration and then goes. A fresh one is made for
+// every message; it deletes itself when its duration ends.
+//
+// It is a frameless tool window that stays on top and never takes the keyboard focus, so
+// the user's typing goes on into the program they work in; tool windows are kept out of the
+// taskbar and the window switcher. On X11 it also bypasses the window manager
+// (override-redirect): the manager then neither decorates, focuses nor lists it, and a
+// newly mapped unmanaged window is stacked above every managed one, full-screen ones
+// included. It is never parented, so it outlives a main window that is closed while the
+// message is visible and still goes when its duration ends.
+class FrmDisp : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FrmDisp(ShowCycle* cycle = nullptr);
+
+    QLabel* LblDisp() const { return m_label; }
+    // The duration clock: single-shot and precise, since the whole message lasts a few
+    // tens of milliseconds.
+    QTimer& Timer1() { return m_timer; }
+
+    // Dresses the label in the whole message font and its colour.
+    void dressLabel(const QFont& font, const QColor& color);
+    // Shows `text`: placed at the centre or at a random place, fitted to the text, on the
+    // screen for the chosen duration. With a duration index outside its list the duration
+    // clock is never armed and the message stays until the show is stopped.
+    void PresentMessage(const QString& text, const DisplaySettings& settings);
+    // Keeps the window above all others.
+    void Form_Activate();
+    // The end of the message: the show's pacing clock runs again, then the window goes.
+    void Timer1_Timer();
+
+private:
+    QPointer<ShowCycle> m_cycle;
+    QLabel* m_label = nullptr;
+    QTimer m_timer;
+};

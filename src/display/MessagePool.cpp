@@ -1,0 +1,57 @@
+#include "display/MessagePool.h"
+
+#include "library/LibraryFiles.h"
+
+#include <algorithm>
+#include <cmath>
+
+MessagePool::MessagePool(QString appFolder) : m_folder(std::move(appFolder)) {}
+
+QString MessagePool::withoutLineBreaks(QString text)
+{
+    return text.remove(QStringLiteral("\r\n"));
+}
+
+bool MessagePool::GatherMessages()
+{
+    const LibraryFiles files(m_folder);
+    if (!files.hasSelectionList())
+        return false;
+    // Rebuilt at every start, so a program or message unticked since the last start stops
+    // showing and nothing is shown twice as often as it should.
+    m_messages.clear();
+    const auto records = files.readSelectionList();
+    if (!records)
+        return true;
+    for (const SelectionEntry& record : *records) {
+        const QString name = withoutLineBreaks(record.name);
+        if (name.isEmpty() || !record.ticked)
+            continue;
+        AddProgramMessages(name);
+    }
+    return true;
+}
+
+void MessagePool::AddProgramMessages(const QString& name)
+{
+    if (!LibraryFiles::isSafeName(name))
+        return;
+    const auto messages = LibraryFiles(m_folder).readProgram(name);
+    if (!messages)
+        return;
+    for (const MessageEntry& message : *messages) {
+        const QString text = withoutLineBreaks(message.text);
+        if (text.isEmpty() || !message.ticked)
+            continue;
+        m_messages.append(text);
+    }
+}
+
+qint32 MessagePool::randomIndex(double r, qint32 last)
+{
+    if (last <= 0)
+        return 0;
+    // nearbyint rounds in the default mode, to nearest with exactly half going to even.
+    const double index = std::nearbyint(r * double(last));
+    return qint32(std::clamp(index, 0.0, double(last)));
+}
