@@ -60,6 +60,25 @@ std::optional<QByteArray> encode(const QString& text, QString* bad)
     return out;
 }
 
+bool appendEncoded(QByteArray& out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* dst = out.data() + start;
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            *dst++ = char(c);
+            continue;
+        }
+        const int b = byteFor(c); // a lone surrogate half is never found
+        if (b < 0)
+            return false;
+        *dst++ = char(b);
+    }
+    return true;
+}
+
 QString firstUnrepresentable(const QString& text)
 {
     QString bad;

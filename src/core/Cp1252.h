@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 // Windows-1252, the code page of every text file the program reads and writes, on every
@@ -13,6 +14,10 @@ QString decode(const QByteArray& bytes);
 // The bytes of text, or nothing when text holds a character the code page cannot represent;
 // *bad then receives the first such character.
 std::optional<QByteArray> encode(const QString& text, QString* bad = nullptr);
+
+// Appends the bytes of text to out; false (out then holds a partial tail) when text holds a
+// character the code page cannot represent.
+bool appendEncoded(QByteArray& out, QStringView text);
 
 // The first character of text the code page cannot represent, or an empty string.
 QString firstUnrepresentable(const QString& text);

@@ -135,18 +135,16 @@ Encoded serialize(const QList<Record>& records)
     Encoded out;
     qsizetype size = 0;
     for (const Record& r : records)
-        size += r.text.size() + 10;
+        size += r.text.size() + 11;
     out.bytes.reserve(size);
     for (const Record& r : records) {
-        const std::optional<QByteArray> text =
-            r.text.contains(QLatin1Char('"')) ? std::nullopt : Cp1252::encode(r.text);
-        if (!text) {
+        out.bytes.append('"');
+        if (r.text.contains(QLatin1Char('"')) || !Cp1252::appendEncoded(out.bytes, r.text)) {
             out.error = refusal(r.text);
             out.bytes.clear();
             return out;
         }
-        out.bytes.append('"').append(*text).append('"');
-        out.bytes.append(r.ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+        out.bytes.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
     }
     return out;
 }
