@@ -1,7 +1,11 @@
 #include "core/AppFolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 QString& folderOverride()
@@ -16,11 +20,80 @@ QString& baseNameOverride()
 }
 } // namespace
 
+bool AppFolder::isInstalledLayout()
+{
+#ifdef ZENTRIVO_INSTALLED_LAYOUT
+    return true;
+#else
+    return false;
+#endif
+}
+
 QString AppFolder::path()
 {
     if (!folderOverride().isEmpty())
         return folderOverride();
-    return QCoreApplication::applicationDirPath();
+    if (!isInstalledLayout())
+        return QCoreApplication::applicationDirPath();
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) +
+           QStringLiteral("/Zentrivo");
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/zentrivo");
+#endif
+}
+
+QString AppFolder::installedLibraryPath()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/zentrivo"));
+}
+
+namespace {
+bool copyTree(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (it.fileInfo().isDir()) {
+            if (!QDir().mkpath(target))
+                return false;
+        } else if (!QFile::copy(source, target)) {
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+bool AppFolder::prepare()
+{
+    if (!isInstalledLayout() || !folderOverride().isEmpty())
+        return true;
+    const QString folder = path();
+    if (QFileInfo::exists(folder))
+        return true;
+    // Seed a folder beside it, then rename it into place, so an interrupted first start
+    // never leaves a half-filled library behind.
+    const QString seed = folder + QStringLiteral(".seeding");
+    QDir(seed).removeRecursively();
+    const QString source = installedLibraryPath();
+    bool ok = copyTree(source + QStringLiteral("/plugins"), seed + QStringLiteral("/plugins"));
+    if (ok && QFileInfo::exists(source + QStringLiteral("/FileNames.txt")))
+        ok = QFile::copy(source + QStringLiteral("/FileNames.txt"),
+                         seed + QStringLiteral("/FileNames.txt"));
+    if (ok)
+        ok = QDir().rename(seed, folder);
+    if (!ok) {
+        QDir(seed).removeRecursively();
+        return QDir().mkpath(folder);
+    }
+    return true;
 }
 
 void AppFolder::setOverride(const QString& folder)
