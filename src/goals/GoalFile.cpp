@@ -1,0 +1,100 @@
+#include "goals/GoalFile.h"
+
+#include "core/AtomicWrite.h"
+#include "core/Cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QLatin1Char kSpace(' ');
+const QLatin1Char kNewLine('\n');
+} // namespace
+
+QString GoalFile::fileName(int slot)
+{
+    return QStringLiteral("goal%1.txt").arg(slot);
+}
+
+QString GoalFile::pathIn(const QString& appFolder, int slot)
+{
+    return QDir(appFolder).filePath(fileName(slot));
+}
+
+GoalFile::Loaded GoalFile::load(const QString& path)
+{
+    Loaded out;
+    if (!QFileInfo::exists(path)) {
+        out.error = AtomicWrite::write(path, QByteArray());
+        return out;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.error = file.errorString();
+        return out;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        out.error = file.errorString();
+        return out;
+    }
+    out.text = decode(bytes);
+    return out;
+}
+
+QString GoalFile::save(const QString& path, const QString& text)
+{
+    QString error;
+    const QByteArray bytes = encode(text, &error);
+    if (!error.isEmpty())
+        return error;
+    return AtomicWrite::write(path, bytes);
+}
+
+QByteArray GoalFile::encode(const QString& text, QString* error)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == kSpace)
+        ++begin;
+    while (end > begin && text.at(end - 1) == kSpace)
+        --end;
+    QString body = text.mid(begin, end - begin);
+    // A text box may hand over its own paragraph and line separators; both are line breaks.
+    body.replace(QChar::ParagraphSeparator, kNewLine).replace(QChar::LineSeparator, kNewLine);
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    body.replace(QLatin1Char('\r'), kNewLine);
+    body.replace(kNewLine, QStringLiteral("\r\n"));
+    body.append(QStringLiteral("\r\n"));
+
+    QString bad;
+    const std::optional<QByteArray> bytes = Cp1252::encode(body, &bad);
+    if (!bytes) {
+        if (error) {
+            const char32_t code = bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1))
+                                                  : bad.at(0).unicode();
+            *error =
+                QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the "
+                               "goal files hold only Western European (Windows-1252) "
+                               "characters.")
+                    .arg(bad,
+                         QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        }
+        return {};
+    }
+    if (error)
+        error->clear();
+    return *bytes;
+}
+
+QString GoalFile::decode(const QByteArray& bytes)
+{
+    QString text = Cp1252::decode(bytes);
+    // A CR alone breaks the line in the text box too; say so now, so both sides agree.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), kNewLine);
+    if (text.endsWith(kNewLine))
+        text.chop(1);
+    return text;
+}
