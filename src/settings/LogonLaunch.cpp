@@ -1,0 +1,221 @@
+#include "settings/LogonLaunch.h"
+
+#include "core/Prompt.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+QString& executableOverride()
+{
+    static QString value;
+    return value;
+}
+
+void report(const QString& text)
+{
+    Prompt::current().ask(text, Prompt::Icon::None, Prompt::Buttons::Ok);
+}
+
+void reportOpening(int number)
+{
+    report(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" opening key\r\n"));
+}
+
+void reportSetting(int number)
+{
+    report(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" setting key\r\n"));
+}
+
+void reportOther(int number, const QString& description)
+{
+    report(QString::number(number) + QLatin1Char(' ') + description);
+}
+
+// One argument of a desktop entry's Exec line, quoted so that spaces and the characters the
+// launcher treats specially reach the program as they are.
+QString quotedExecArgument(const QString& argument)
+{
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        else if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%'); // a lone % would start a field code
+        quoted += c;
+    }
+    return quoted + QLatin1Char('"');
+}
+
+// A desktop entry's values are read with the string escapes undone before the Exec quoting
+// is applied, so each backslash of the quoted line must be written twice (and a launcher that
+// meets an unknown escape such as "\$" rejects the whole line).
+QString escapedStringValue(const QString& value)
+{
+    QString escaped;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\'))
+            escaped += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            escaped += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            escaped += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\t'))
+            escaped += QStringLiteral("\\t");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+} // namespace
+
+QString LogonLaunch::executablePath()
+{
+    if (!executableOverride().isEmpty())
+        return executableOverride();
+    return QCoreApplication::applicationFilePath();
+}
+
+void LogonLaunch::setExecutablePathOverride(const QString& path)
+{
+    executableOverride() = path;
+}
+
+void LogonLaunch::UpdateRunValue(const QString& name, const QString& folder, bool run)
+{
+    // The folder is where the program runs from now, so a program that was moved registers
+    // its new place.
+    const QString fileName = QFileInfo(executablePath()).fileName();
+    const QString executable =
+        folder.isEmpty() ? executablePath() : QDir(folder).absoluteFilePath(fileName);
+#ifdef Q_OS_WIN
+    QSettings runKey(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                                    "CurrentVersion\\Run"),
+                     QSettings::NativeFormat);
+    writeRunValue(runKey, name, executable, run);
+#else
+    writeAutostartEntry(name, executable, run);
+#endif
+}
+
+bool LogonLaunch::HasRunValue(const QString& name)
+{
+#ifdef Q_OS_WIN
+    QSettings runKey(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                                    "CurrentVersion\\Run"),
+                     QSettings::NativeFormat);
+    return hasRunValue(runKey, name);
+#else
+    return hasAutostartEntry(name);
+#endif
+}
+
+QString LogonLaunch::runValueData(const QString& executablePath)
+{
+    QString path = executablePath;
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    if (path.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
+        path.chop(4);
+    // Unquoted, a path with spaces would make Windows try "C:\Program" first.
+    return QLatin1Char('"') + path + QStringLiteral(".exe\" /STARTUP");
+}
+
+void LogonLaunch::writeRunValue(QSettings& runKey, const QString& name,
+                                const QString& executablePath, bool run)
+{
+    if (!runKey.isWritable()) {
+        reportOpening(QSettings::AccessError);
+        return;
+    }
+    if (run)
+        runKey.setValue(name, runValueData(executablePath));
+    else
+        runKey.remove(name);
+    runKey.sync();
+    // A value that could not be deleted is not reported: the next start-up shows it again.
+    if (!run)
+        return;
+    switch (runKey.status()) {
+    case QSettings::NoError:
+        break;
+    case QSettings::AccessError:
+        reportSetting(QSettings::AccessError);
+        break;
+    case QSettings::FormatError:
+        reportOther(QSettings::FormatError, QStringLiteral("The Run key could not be read"));
+        break;
+    }
+}
+
+bool LogonLaunch::hasRunValue(QSettings& runKey, const QString& name)
+{
+    runKey.sync();
+    return runKey.status() == QSettings::NoError && runKey.contains(name);
+}
+
+QString LogonLaunch::autostartFilePath(const QString& name)
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        return {};
+    return config + QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
+}
+
+QByteArray LogonLaunch::autostartEntry(const QString& executablePath)
+{
+    const QString exec =
+        escapedStringValue(quotedExecArgument(executablePath) + QStringLiteral(" /STARTUP"));
+    return QByteArrayLiteral("[Desktop Entry]\n"
+                             "Type=Application\n"
+                             "Name=Zentrivo\n"
+                             "Exec=") +
+           exec.toUtf8() + '\n';
+}
+
+void LogonLaunch::writeAutostartEntry(const QString& name, const QString& executablePath, bool run)
+{
+    const QString path = autostartFilePath(name);
+    if (!run) {
+        // A missing entry is no error, and a failure to delete is not reported.
+        if (!path.isEmpty())
+            QFile::remove(path);
+        return;
+    }
+    if (path.isEmpty()) {
+        reportOther(QFileDevice::OpenError,
+                    QStringLiteral("The folder for autostart entries is unknown"));
+        return;
+    }
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        reportOpening(QFileDevice::OpenError);
+        return;
+    }
+    // All or nothing, as every file the program writes; written here rather than through the
+    // shared helper because the user is told the failing step's number.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        reportOpening(file.error());
+        return;
+    }
+    const QByteArray bytes = autostartEntry(executablePath);
+    if (file.write(bytes) != bytes.size()) {
+        const int error = file.error();
+        file.cancelWriting();
+        reportSetting(error);
+        return;
+    }
+    if (!file.commit())
+        reportSetting(file.error());
+}
+
+bool LogonLaunch::hasAutostartEntry(const QString& name)
+{
+    const QString path = autostartFilePath(name);
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
