@@ -6,6 +6,7 @@
 #include "display/ShowCycle.h"
 #include "settings/DisplaySettings.h"
 
+#include <QEvent>
 #include <QLabel>
 
 FrmDisp::FrmDisp(ShowCycle* cycle)
@@ -67,8 +68,8 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
         settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count;
     if (durationKnown)
         m_timer.setInterval(settings.durationMs());
+    // A newly shown window is stacked above the others already; no raise is needed here.
     show();
-    Form_Activate();
     // Armed once the window is up, so the chosen duration is the time it is on the screen.
     if (durationKnown)
         m_timer.start();
@@ -77,6 +78,13 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
 void FrmDisp::Form_Activate()
 {
     raise();
+}
+
+void FrmDisp::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+    QWidget::changeEvent(event);
 }
 
 void FrmDisp::Timer1_Timer()

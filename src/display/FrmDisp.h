@@ -36,10 +36,13 @@ public:
     // screen for the chosen duration. With a duration index outside its list the duration
     // clock is never armed and the message stays until the show is stopped.
     void PresentMessage(const QString& text, const DisplaySettings& settings);
-    // Keeps the window above all others.
+    // Keeps the window above all others, should the platform ever activate it.
     void Form_Activate();
     // The end of the message: the show's pacing clock runs again, then the window goes.
     void Timer1_Timer();
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     QPointer<ShowCycle> m_cycle;

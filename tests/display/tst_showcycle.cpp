@@ -1,0 +1,439 @@
+#include "core/Screen.h"
+#include "display/FrmDisp.h"
+#include "display/RandomSource.h"
+#include "display/ShowCycle.h"
+#include "settings/DisplaySettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+using Files = QList<QPair<QString, QByteArray>>; // path relative to the folder, bytes
+
+void writeFiles(const QString& root, const Files& files)
+{
+    for (const auto& [path, bytes] : files) {
+        const QString full = root + QLatin1Char('/') + path;
+        QDir().mkpath(QFileInfo(full).path());
+        QFile f(full);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+}
+
+const Files kAbc{{"FileNames.txt", "\"p\",#TRUE#\r\n"},
+                 {"plugins/p.txt", "\"a\",#TRUE#\r\n\"b\",#TRUE#\r\n\"c\",#TRUE#\r\n"}};
+
+class FakeScreen : public Screen
+{
+public:
+    QSize size() const override { return QSize(1280, 960); }
+};
+
+// Hands out the values a test chose, in order; counts draws past the end.
+class ScriptedRandom : public RandomSource
+{
+public:
+    QList<double> values;
+    int overdrawn = 0;
+    double next() override
+    {
+        if (values.isEmpty()) {
+            ++overdrawn;
+            return 0.0;
+        }
+        return values.takeFirst();
+    }
+};
+
+// A main window's share of the show: the settings, the store, the two hidden buttons and
+// the hooks, over a temporary application folder.
+struct Rig
+{
+    QTemporaryDir dir;
+    DisplaySettings settings;
+    std::unique_ptr<SettingsStore> store;
+    QPushButton cmdStart;
+    QPushButton cmdNext;
+    std::unique_ptr<ShowCycle> cycle;
+    QStringList pictures;
+    int sentAway = 0;
+    int saves = 0;
+
+    explicit Rig(const Files& files)
+    {
+        writeFiles(dir.path(), files);
+        store = SettingsStore::atIniFile(dir.filePath("settings.ini"));
+        settings.RandomMessage = 1;  // "As Written"
+        settings.RandomLocation = 1; // "Centre of the Screen"
+        cycle = std::make_unique<ShowCycle>(settings, *store, dir.path(), &cmdStart, &cmdNext);
+        cycle->saveSettings = [this] { ++saves; };
+        cycle->sendAway = [this] { ++sentAway; };
+        cycle->setPictures = [this](const QString& a, const QString& b) { pictures << a << b; };
+    }
+    ~Rig()
+    {
+        cycle.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // One beat; the text it put on the screen, or nothing.
+    QString beat()
+    {
+        cycle->Timer1_Timer();
+        FrmDisp* w = cycle->displayWindow();
+        return w && w->isVisible() ? w->LblDisp()->text() : QString();
+    }
+    // The duration clock of the visible message fires.
+    void endMessage()
+    {
+        if (FrmDisp* w = cycle->displayWindow())
+            w->Timer1_Timer();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+} // namespace
+
+class TestShowCycle : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void asWrittenCyclesAndResumesAfterAStop();
+    void rebuiltPoolShowsOnlyWhatIsTicked();
+    void randomChoice_data();
+    void randomChoice();
+    void randomDrawsMessageThenVerticalThenHorizontal();
+    void intervals_data();
+    void intervals();
+    void durations_data();
+    void durations();
+    void cycleIsIntervalThenDuration();
+    void stopWhileVisibleRemovesItAndNoBeatFollows();
+    void startWithoutSelectionList();
+    void eachPressSavesTheStateBeforeIt();
+    void stopHonoursStoredShowState_data();
+    void stopHonoursStoredShowState();
+    void emptyPoolShowsNothing();
+    void messageInWholeFontCentredAndFitted();
+    void messageGoesAfterTheMainWindowIsGone();
+
+private:
+    FakeScreen m_screen;
+    ScriptedRandom m_random;
+};
+
+void TestShowCycle::init()
+{
+    Screen::set(&m_screen);
+    m_random.values.clear();
+    m_random.overdrawn = 0;
+    RandomSource::set(&m_random);
+}
+
+void TestShowCycle::cleanup()
+{
+    RandomSource::set(nullptr);
+    Screen::set(nullptr);
+}
+
+void TestShowCycle::asWrittenCyclesAndResumesAfterAStop()
+{
+    Rig rig(kAbc);
+    rig.cycle->cmdStart_Click();
+    QVERIFY(rig.cycle->isShowing());
+    QStringList shown;
+    for (int i = 0; i < 6; ++i) {
+        shown << rig.beat();
+        rig.endMessage();
+    }
+    QCOMPARE(shown, (QStringList{"a", "b", "c", "a", "b", "c"}));
+
+    QCOMPARE(rig.beat(), "a");
+    rig.endMessage();
+    QCOMPARE(rig.beat(), "b");
+    rig.cycle->cmdStart_Click();
+    QVERIFY(!rig.cycle->isShowing());
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(rig.beat(), "c");
+    QCOMPARE(m_random.overdrawn, 0);
+}
+
+void TestShowCycle::rebuiltPoolShowsOnlyWhatIsTicked()
+{
+    Rig rig(kAbc);
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(rig.beat(), "a");
+    rig.endMessage();
+    QCOMPARE(rig.beat(), "b");
+    rig.cycle->cmdStart_Click(); // stop, with "c" next
+
+    writeFiles(rig.dir.path(), {{"plugins/p.txt", "\"a\",#TRUE#\r\n\"b\",#FALSE#\r\n"}});
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(rig.cycle->pool().messages(), QStringList{"a"});
+    QCOMPARE(rig.cycle->NextMessageIndex(), 0);
+    QCOMPARE(rig.beat(), "a");
+}
+
+void TestShowCycle::randomChoice_data()
+{
+    QTest::addColumn<QByteArray>("program");
+    QTest::addColumn<double>("r");
+    QTest::addColumn<QString>("text");
+
+    const QByteArray two = "\"first\",#TRUE#\r\n\"second\",#TRUE#\r\n";
+    const QByteArray three = "\"x0\",#TRUE#\r\n\"x1\",#TRUE#\r\n\"x2\",#TRUE#\r\n";
+    QTest::newRow("two, 0.5") << two << 0.5 << "first";
+    QTest::newRow("two, 0.51") << two << 0.51 << "second";
+    QTest::newRow("three, 0.7") << three << 0.7 << "x1";
+    QTest::newRow("three, 0.75") << three << 0.75 << "x2";
+}
+
+void TestShowCycle::randomChoice()
+{
+    QFETCH(QByteArray, program);
+    QFETCH(double, r);
+    QFETCH(QString, text);
+
+    Rig rig(Files{{"FileNames.txt", "\"p\",#TRUE#\r\n"}, {"plugins/p.txt", program}});
+    rig.settings.RandomMessage = 0;
+    rig.cycle->cmdStart_Click();
+    m_random.values = {r};
+    QCOMPARE(rig.beat(), text);
+    QCOMPARE(m_random.overdrawn, 0);
+}
+
+void TestShowCycle::randomDrawsMessageThenVerticalThenHorizontal()
+{
+    Rig rig(kAbc);
+    rig.settings.RandomMessage = 0;
+    rig.settings.RandomLocation = 0;
+    rig.cycle->cmdStart_Click();
+    m_random.values = {0.75, 0.5, 0.25};
+    QCOMPARE(rig.beat(), "c");
+    // top 0.5 x (960 - 29) = 465.5 -> 466, left 0.25 x (1280 - 219) = 265.25 -> 265
+    QCOMPARE(rig.cycle->displayWindow()->pos(), QPoint(265, 466));
+    QCOMPARE(m_random.overdrawn, 0);
+}
+
+void TestShowCycle::intervals_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("ms");
+    for (int i = 0; i < IntervalChoices::count; ++i)
+        QTest::addRow("%d s", IntervalChoices::seconds(i))
+            << i << IntervalChoices::seconds(i) * 1000;
+}
+
+void TestShowCycle::intervals()
+{
+    QFETCH(int, index);
+    QFETCH(int, ms);
+    Rig rig(kAbc);
+    rig.settings.DispInterval = index;
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(rig.cycle->Timer1().interval(), ms);
+    QVERIFY(rig.cycle->Timer1().isActive());
+    QCOMPARE(rig.cycle->Timer1().timerType(), Qt::PreciseTimer);
+}
+
+void TestShowCycle::durations_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("ms");
+    const QList<int> expected{20, 40, 60, 80, 100, 125, 150, 200};
+    for (int i = 0; i < expected.size(); ++i)
+        QTest::addRow("%d ms", expected[i]) << i << expected[i];
+}
+
+void TestShowCycle::durations()
+{
+    QFETCH(int, index);
+    QFETCH(int, ms);
+    Rig rig(kAbc);
+    rig.settings.DispDuration = index;
+    rig.cycle->cmdStart_Click();
+    rig.beat();
+    QTimer& duration = rig.cycle->displayWindow()->Timer1();
+    QCOMPARE(duration.interval(), ms);
+    QVERIFY(duration.isActive());
+    QVERIFY(duration.isSingleShot());
+    QCOMPARE(duration.timerType(), Qt::PreciseTimer);
+}
+
+void TestShowCycle::cycleIsIntervalThenDuration()
+{
+    Rig rig(kAbc);
+    rig.cycle->cmdStart_Click();
+    QTimer& pacing = rig.cycle->Timer1();
+    QVERIFY(pacing.isActive());
+    QVERIFY(!rig.cycle->displayWindow());
+
+    QCOMPARE(rig.beat(), "a");
+    // The two clocks never run together.
+    QVERIFY(!pacing.isActive());
+    QVERIFY(rig.cycle->displayWindow()->Timer1().isActive());
+
+    rig.endMessage();
+    QVERIFY(!rig.cycle->displayWindow());
+    QVERIFY(pacing.isActive());
+    QCOMPARE(pacing.interval(), 5000);
+}
+
+void TestShowCycle::stopWhileVisibleRemovesItAndNoBeatFollows()
+{
+    Rig rig(kAbc);
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(rig.beat(), "a");
+    QPointer<FrmDisp> shown = rig.cycle->displayWindow();
+
+    rig.cycle->cmdStart_Click();
+    QVERIFY(!shown);
+    QVERIFY(!rig.cycle->Timer1().isActive());
+    QCOMPARE(rig.cmdStart.text(), "Start Showing Subliminal Messages");
+    QCOMPARE(rig.cmdNext.text(), "Start Showing Subliminal Messages");
+    QCOMPARE(rig.pictures,
+             (QStringList{"stop-showing", "stop-showing-2", "start-showing", "start-showing-2"}));
+    QVERIFY(!rig.settings.AutoDisplay);
+    QCOMPARE(rig.saves, 2);
+    QCOMPARE(rig.sentAway, 1); // stopping leaves the main window where it is
+}
+
+void TestShowCycle::startWithoutSelectionList()
+{
+    Rig rig(Files{{"plugins/p.txt", "\"a\",#TRUE#\r\n"}});
+    rig.cycle->cmdNext_Click();
+    QCOMPARE(rig.saves, 1);
+    QCOMPARE(rig.sentAway, 1);
+    QVERIFY(!rig.cycle->isShowing());
+    QCOMPARE(rig.cmdStart.text(), "Start Showing Subliminal Messages");
+    QCOMPARE(rig.cmdNext.text(), "Start Showing Subliminal Messages");
+    QVERIFY(rig.pictures.isEmpty());
+    QVERIFY(!rig.cycle->Timer1().isActive());
+
+    writeFiles(rig.dir.path(), {{"FileNames.txt", "\"p\",#TRUE#\r\n"}});
+    rig.cycle->cmdNext_Click();
+    QVERIFY(rig.cycle->isShowing());
+    QCOMPARE(rig.cmdNext.text(), "Stop");
+    QCOMPARE(rig.pictures, (QStringList{"stop-showing", "stop-showing-2"}));
+    QCOMPARE(rig.sentAway, 2);
+}
+
+void TestShowCycle::eachPressSavesTheStateBeforeIt()
+{
+    Rig rig(kAbc);
+    rig.cycle->saveSettings = [&] { StoredSettings::save(*rig.store, rig.settings); };
+    const auto stored = [&] {
+        return rig.store->GetSetting(StoredSettings::kSection, "AutoDisplay");
+    };
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(stored(), "False");
+    QVERIFY(rig.settings.AutoDisplay);
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(stored(), "True");
+    QVERIFY(!rig.settings.AutoDisplay);
+}
+
+void TestShowCycle::stopHonoursStoredShowState_data()
+{
+    QTest::addColumn<QString>("stored"); // empty: absent
+    QTest::addColumn<bool>("stops");
+    QTest::newRow("True") << "True" << true;
+    QTest::newRow("absent") << "" << true;
+    QTest::newRow("not a boolean") << "x" << true;
+    QTest::newRow("False") << "False" << false;
+    QTest::newRow("0") << "0" << false;
+}
+
+void TestShowCycle::stopHonoursStoredShowState()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, stops);
+    Rig rig(kAbc);
+    rig.cycle->saveSettings = nullptr;
+    rig.cycle->cmdStart_Click();
+    if (!stored.isEmpty())
+        rig.store->SaveSetting(StoredSettings::kSection, "AutoDisplay", stored);
+    rig.cycle->cmdStart_Click();
+    QCOMPARE(rig.cycle->isShowing(), !stops);
+    QCOMPARE(rig.cycle->Timer1().isActive(), !stops);
+}
+
+void TestShowCycle::emptyPoolShowsNothing()
+{
+    Rig rig(Files{{"FileNames.txt", "\"p\",#TRUE#\r\n"}, {"plugins/p.txt", "\"a\",#FALSE#\r\n"}});
+    rig.settings.RandomMessage = 0;
+    rig.cycle->cmdStart_Click();
+    QVERIFY(rig.cycle->isShowing());
+    QCOMPARE(rig.beat(), QString());
+    QVERIFY(!rig.cycle->displayWindow());
+    QVERIFY(rig.cycle->Timer1().isActive());
+    QCOMPARE(m_random.overdrawn, 0);
+}
+
+void TestShowCycle::messageInWholeFontCentredAndFitted()
+{
+    Rig rig(kAbc);
+    rig.settings.FontName = "Arial";
+    rig.settings.FontSize = 20;
+    rig.settings.FontBold = true;
+    rig.settings.FontItalic = true;
+    rig.settings.Underline = true;
+    rig.settings.Strikethrough = true;
+    rig.settings.FontColor = 0x000000FF;
+    rig.cycle->cmdStart_Click();
+    rig.beat();
+
+    FrmDisp* w = rig.cycle->displayWindow();
+    QLabel* label = w->LblDisp();
+    const QFont font = label->font();
+    QCOMPARE(font.family(), "Arial");
+    QCOMPARE(font.pointSizeF(), 20.0);
+    QVERIFY(font.bold());
+    QVERIFY(font.italic());
+    QVERIFY(font.underline());
+    QVERIFY(font.strikeOut());
+
+    QCOMPARE(label->pos(), QPoint(0, 0));
+    QCOMPARE(w->size(), label->size());
+    QVERIFY(label->width() < 219); // fitted to "a", not left at the design size
+    QCOMPARE(w->pos(), QPoint((1280 - label->width()) / 2, (960 - label->height()) / 2));
+
+    // Red text on white inside a dark border.
+    const QImage image = label->grab().toImage();
+    QCOMPARE(image.pixelColor(0, 0), QColor(Qt::black));
+    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+    bool red = false;
+    for (int y = 0; y < image.height() && !red; ++y) {
+        for (int x = 0; x < image.width() && !red; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+    }
+    QVERIFY(red);
+}
+
+void TestShowCycle::messageGoesAfterTheMainWindowIsGone()
+{
+    Rig rig(kAbc);
+    rig.cycle->cmdStart_Click();
+    rig.beat();
+    QPointer<FrmDisp> shown = rig.cycle->displayWindow();
+    rig.cycle.reset();
+    QVERIFY(shown && shown->isVisible());
+    shown->Timer1_Timer();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shown);
+}
+
+QTEST_MAIN(TestShowCycle)
+#include "tst_showcycle.moc"
