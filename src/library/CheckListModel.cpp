@@ -1,0 +1,101 @@
+#include "library/CheckListModel.h"
+
+CheckListModel::CheckListModel(QString heading, QObject* parent)
+    : QAbstractListModel(parent), m_heading(std::move(heading))
+{
+}
+
+int CheckListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant CheckListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count() || index.column() != 0)
+        return {};
+    const MessageEntry& entry = m_entries.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return entry.text;
+    case Qt::CheckStateRole:
+        return entry.ticked ? Qt::Checked : Qt::Unchecked;
+    default:
+        return {};
+    }
+}
+
+bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= count())
+        return false;
+    const bool ticked = value.toInt() == Qt::Checked;
+    if (m_entries[index.row()].ticked == ticked)
+        return true;
+    m_entries[index.row()].ticked = ticked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    emit tickChangedByUser(index.row());
+    return true;
+}
+
+Qt::ItemFlags CheckListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
+           Qt::ItemNeverHasChildren;
+}
+
+QVariant CheckListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_heading;
+    return {};
+}
+
+void CheckListModel::setEntries(QList<MessageEntry> entries)
+{
+    beginResetModel();
+    m_entries = std::move(entries);
+    endResetModel();
+}
+
+void CheckListModel::clear()
+{
+    setEntries({});
+}
+
+void CheckListModel::append(const MessageEntry& entry)
+{
+    const int row = count();
+    beginInsertRows({}, row, row);
+    m_entries.append(entry);
+    endInsertRows();
+}
+
+void CheckListModel::setText(int row, const QString& text)
+{
+    if (row < 0 || row >= count())
+        return;
+    m_entries[row].text = text;
+    const QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+void CheckListModel::setTicked(int row, bool ticked)
+{
+    if (row < 0 || row >= count() || m_entries[row].ticked == ticked)
+        return;
+    m_entries[row].ticked = ticked;
+    const QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::CheckStateRole});
+}
+
+void CheckListModel::removeAt(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    beginRemoveRows({}, row, row);
+    m_entries.removeAt(row);
+    endRemoveRows();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "library/LibraryTypes.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QString>
+
+// A list of texts, each with a tick box, under one column heading: the program list and the
+// message list of the Programs page. Ticks changed through the view (a click on the tick
+// box, the space bar) are announced by tickChangedByUser; ticks set by the program are not,
+// so loading a list writes nothing. Whole lists are set in one reset, so a list of tens of
+// thousands of entries appears at once.
+class CheckListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    explicit CheckListModel(QString heading, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    const QList<MessageEntry>& entries() const { return m_entries; }
+    const MessageEntry& at(int row) const { return m_entries.at(row); }
+    int count() const { return int(m_entries.size()); }
+
+    void setEntries(QList<MessageEntry> entries);
+    void clear();
+    void append(const MessageEntry& entry);
+    void setText(int row, const QString& text);
+    void setTicked(int row, bool ticked);
+    void removeAt(int row);
+
+signals:
+    void tickChangedByUser(int row);
+
+private:
+    QString m_heading;
+    QList<MessageEntry> m_entries;
+};

@@ -1,0 +1,667 @@
+#include "ui/ProgramsPage.h"
+
+#include "core/Prompt.h"
+#include "library/CheckListModel.h"
+#include "library/RecordFormat.h"
+#include "ui/ImageButton.h"
+#include "ui/Palette.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+// Only spaces count as surrounding a name; any other blank is refused as a control character.
+QString trimSpaces(const QString& text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text.at(from) == QLatin1Char(' '))
+        ++from;
+    while (to > from && text.at(to - 1) == QLatin1Char(' '))
+        --to;
+    return text.mid(from, to - from);
+}
+
+bool acceptedInName(char32_t code)
+{
+    return code == 8 || code == 32 || (code >= 48 && code <= 57) || (code >= 65 && code <= 90) ||
+           (code >= 97 && code <= 122) || code == 127;
+}
+
+QString nativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+class Guard
+{
+public:
+    explicit Guard(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~Guard() { m_flag = m_old; }
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+
+QLabel* makeLabel(const QString& text, const QString& name, bool heading, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setProperty("heading", heading);
+    return label;
+}
+
+QTreeView* makeList(CheckListModel* model, const QString& name, QWidget* parent)
+{
+    auto* view = new QTreeView(parent);
+    view->setObjectName(name);
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    // Equal rows let the view lay out tens of thousands of entries without measuring each.
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAllColumnsShowFocus(true);
+    view->setTextElideMode(Qt::ElideRight);
+    view->header()->setStretchLastSection(true);
+    view->header()->setSectionsClickable(false);
+    view->header()->setSectionsMovable(false);
+    return view;
+}
+
+QLineEdit* makeBox(const QString& name, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QWidget* makePanel(const QString& name, QRect geometry, QWidget* parent)
+{
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(name);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+} // namespace
+
+ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
+    : QWidget(parent), m_files(std::move(files))
+{
+    setObjectName(QStringLiteral("Picture2"));
+    setFixedSize(553, 311);
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(Palette::pageStyleSheet());
+    QFont font(Palette::fontFamily);
+    font.setPointSize(8);
+    setFont(font);
+
+    m_programs = new CheckListModel(QStringLiteral("Files"), this);
+    m_messages = new CheckListModel(QStringLiteral("Text"), this);
+
+    // Left half: the program list.
+    m_picProg = makePanel(QStringLiteral("picProg"), QRect(0, 0, 258, 255), this);
+    m_label25 = makeLabel(QStringLiteral("Programs"), QStringLiteral("Label25"), true, m_picProg);
+    m_lblPrograms = makeLabel(QStringLiteral("Category of Subliminal Messages"),
+                              QStringLiteral("lblPrograms"), false, m_picProg);
+    m_lvwDisplayFiles = makeList(m_programs, QStringLiteral("lvwDisplayFiles"), m_picProg);
+    m_txtNewFileName = makeBox(QStringLiteral("txtNewFileName"), m_picProg);
+    m_picCreateFile = new ImageButton(QStringLiteral("create"), m_picProg);
+    m_picCreateFile->setObjectName(QStringLiteral("picCreateFile"));
+    m_picDeleteFile = new ImageButton(QStringLiteral("delete"), m_picProg);
+    m_picDeleteFile->setObjectName(QStringLiteral("picDeleteFile"));
+    {
+        auto* column = new QVBoxLayout(m_picProg);
+        column->setContentsMargins(8, 6, 8, 6);
+        column->setSpacing(4);
+        column->addWidget(m_label25);
+        column->addWidget(m_lblPrograms);
+        column->addWidget(m_lvwDisplayFiles, 1);
+        column->addWidget(m_txtNewFileName);
+        auto* buttons = new QHBoxLayout;
+        buttons->setSpacing(6);
+        buttons->addWidget(m_picCreateFile);
+        buttons->addStretch(1);
+        buttons->addWidget(m_picDeleteFile);
+        column->addLayout(buttons);
+    }
+
+    // Right half: the messages of the selected program.
+    m_picture5 = makePanel(QStringLiteral("Picture5"), QRect(260, 0, 293, 255), this);
+    m_label26 = makeLabel(QStringLiteral("Messages"), QStringLiteral("Label26"), true, m_picture5);
+    m_lblMessages = makeLabel(QStringLiteral("Messages for each Category"),
+                              QStringLiteral("lblMessages"), false, m_picture5);
+    m_lvwDisplay = makeList(m_messages, QStringLiteral("lvwDisplay"), m_picture5);
+    m_txtEditText = makeBox(QStringLiteral("txtEditText"), m_picture5);
+    m_picAddNew = new ImageButton(QStringLiteral("add-new"), m_picture5);
+    m_picAddNew->setObjectName(QStringLiteral("picAddNew"));
+    m_picUpdate = new ImageButton(QStringLiteral("edit"), m_picture5);
+    m_picUpdate->setObjectName(QStringLiteral("picUpdate"));
+    m_picDeleteText = new ImageButton(QStringLiteral("delete"), m_picture5);
+    m_picDeleteText->setObjectName(QStringLiteral("picDeleteText"));
+    {
+        auto* column = new QVBoxLayout(m_picture5);
+        column->setContentsMargins(8, 6, 8, 6);
+        column->setSpacing(4);
+        column->addWidget(m_label26);
+        column->addWidget(m_lblMessages);
+        column->addWidget(m_lvwDisplay, 1);
+        column->addWidget(m_txtEditText);
+        auto* buttons = new QHBoxLayout;
+        buttons->setSpacing(4);
+        buttons->addWidget(m_picAddNew);
+        buttons->addStretch(1);
+        buttons->addWidget(m_picUpdate);
+        buttons->addStretch(1);
+        buttons->addWidget(m_picDeleteText);
+        column->addLayout(buttons);
+    }
+
+    // Below both panels, centred.
+    m_picStart1 = new ImageButton(QStringLiteral("start-showing-2"), this);
+    m_picStart1->setObjectName(QStringLiteral("picStart1"));
+    m_picStart1->setPair(QStringLiteral("stop-showing-2"), QStringLiteral("stop-showing-2-hyper"));
+    m_picStart1->setGeometry((553 - 420) / 2, 264, 420, 41);
+
+    // The actions live in command buttons below the visible area: they are never seen, but
+    // their access keys work while the window is shown.
+    const auto command = [this](const QString& caption, const QString& name, int x) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setGeometry(x, 2000, 80, 24);
+        return button;
+    };
+    m_cmdCreateFile = command(QStringLiteral("&Create"), QStringLiteral("cmdCreateFile"), 0);
+    m_cmdDeleteFile = command(QStringLiteral("&Delete"), QStringLiteral("cmdDeleteFile"), 90);
+    m_cmdAddNew = command(QStringLiteral("&Add New"), QStringLiteral("cmdAddNew"), 180);
+    m_cmdUpdate = command(QStringLiteral("E&dit"), QStringLiteral("cmdUpdate"), 270);
+    m_cmdDeleteText = command(QStringLiteral("D&elete"), QStringLiteral("cmdDeleteText"), 360);
+    m_cmdAddNew->setEnabled(false);
+    m_cmdUpdate->setEnabled(false);
+
+    connect(m_cmdCreateFile, &QPushButton::clicked, this, &ProgramsPage::cmdCreateFile_Click);
+    connect(m_cmdDeleteFile, &QPushButton::clicked, this, &ProgramsPage::cmdDeleteFile_Click);
+    connect(m_cmdAddNew, &QPushButton::clicked, this, &ProgramsPage::cmdAddNew_Click);
+    connect(m_cmdUpdate, &QPushButton::clicked, this, &ProgramsPage::cmdUpdate_Click);
+    connect(m_cmdDeleteText, &QPushButton::clicked, this, &ProgramsPage::cmdDeleteText_Click);
+    connect(m_picCreateFile, &ImageButton::clicked, this, &ProgramsPage::picCreateFile_Click);
+    connect(m_picDeleteFile, &ImageButton::clicked, this, &ProgramsPage::picDeleteFile_Click);
+    connect(m_picAddNew, &ImageButton::clicked, this, &ProgramsPage::picAddNew_Click);
+    connect(m_picUpdate, &ImageButton::clicked, this, &ProgramsPage::picUpdate_Click);
+    connect(m_picDeleteText, &ImageButton::clicked, this, &ProgramsPage::picDeleteText_Click);
+
+    connect(m_txtEditText, &QLineEdit::textChanged, this, &ProgramsPage::txtEditText_Change);
+    m_txtNewFileName->installEventFilter(this);
+
+    // The program list: a new current entry (mouse or keyboard) loads its messages, and so
+    // does a click on the entry that already was the current one.
+    m_lvwDisplayFiles->viewport()->installEventFilter(this);
+    connect(m_lvwDisplayFiles->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] {
+                if (!m_programmatic)
+                    lvwDisplayFiles_Click();
+            });
+    connect(m_lvwDisplayFiles, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
+        if (!m_programmatic && i.row() == m_programRowBeforePress)
+            lvwDisplayFiles_Click();
+    });
+    connect(m_programs, &CheckListModel::tickChangedByUser, this,
+            &ProgramsPage::lvwDisplayFiles_ItemCheck);
+
+    connect(m_lvwDisplay->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_programmatic && current.isValid())
+                    lvwDisplay_ItemClick(current.row());
+            });
+    connect(m_lvwDisplay, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
+        if (!m_programmatic)
+            lvwDisplay_ItemClick(i.row());
+    });
+    connect(m_messages, &CheckListModel::tickChangedByUser, this,
+            &ProgramsPage::lvwDisplay_ItemCheck);
+}
+
+QString ProgramsPage::nameRefusal(const QString& name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("it is empty.");
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            return QStringLiteral("it holds a slash, and a program's file must lie in the "
+                                  "plugins folder itself.");
+    }
+    if (name.contains(QStringLiteral("..")))
+        return QStringLiteral("it holds \"..\", which could lead outside the plugins folder.");
+    for (const QChar c : name) {
+        if (c == QLatin1Char(':'))
+            return QStringLiteral("it holds a colon, which names a drive or a hidden stream "
+                                  "on Windows.");
+        if (c.unicode() < 32 || c.unicode() == 127 || c.category() == QChar::Other_Control)
+            return QStringLiteral("it holds a control character, which a file name cannot "
+                                  "hold.");
+        if (QStringLiteral("<>\"|?*").contains(c))
+            return QStringLiteral("it holds the character %1, which a file name cannot hold.")
+                .arg(c);
+    }
+    if (name.endsWith(QLatin1Char('.')))
+        return QStringLiteral("it ends with a dot, which Windows drops from file names, so "
+                              "the file would not be found again.");
+    // Windows keeps these names for devices, with any extension and any trailing spaces.
+    QString stem = name.section(QLatin1Char('.'), 0, 0);
+    while (stem.endsWith(QLatin1Char(' ')))
+        stem.chop(1);
+    static const QSet<QString> devices = [] {
+        QSet<QString> set{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                          QStringLiteral("NUL")};
+        for (int i = 1; i <= 9; ++i) {
+            set.insert(QStringLiteral("COM%1").arg(i));
+            set.insert(QStringLiteral("LPT%1").arg(i));
+        }
+        return set;
+    }();
+    if (devices.contains(stem.toUpper()))
+        return QStringLiteral("Windows keeps the name %1 for a device.").arg(stem.toUpper());
+    // The name is also a record of FileNames.txt.
+    const QString unstorable = RecordFormat::refusal(name);
+    if (!unstorable.isEmpty())
+        return unstorable;
+    return {};
+}
+
+int ProgramsPage::selectedProgram() const
+{
+    const QModelIndex current = m_lvwDisplayFiles->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+int ProgramsPage::selectedMessage() const
+{
+    const QModelIndex current = m_lvwDisplay->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QString ProgramsPage::selectedProgramName() const
+{
+    const int row = selectedProgram();
+    return row < 0 ? QString() : m_programs->at(row).text;
+}
+
+void ProgramsPage::selectProgram(int row)
+{
+    Guard guard(m_programmatic);
+    const QModelIndex index = m_programs->index(row);
+    m_lvwDisplayFiles->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (index.isValid())
+        m_lvwDisplayFiles->scrollTo(index);
+}
+
+void ProgramsPage::selectMessage(int row)
+{
+    Guard guard(m_programmatic);
+    const QModelIndex index = m_messages->index(row);
+    m_lvwDisplay->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+    if (index.isValid())
+        m_lvwDisplay->scrollTo(index);
+}
+
+void ProgramsPage::tellNotSaved(const QString& path, const QString& error)
+{
+    Prompt::current().ask(QStringLiteral("The change was not saved: the file \"%1\" could not "
+                                         "be written (%2).")
+                              .arg(nativePath(path), error),
+                          Prompt::Icon::Critical, Prompt::Buttons::Ok);
+}
+
+// ---- The program list -------------------------------------------------------------------
+
+void ProgramsPage::LoadProgramList()
+{
+    QString error;
+    const QList<SelectionEntry> list = m_files.LoadProgramList(&error);
+    QList<MessageEntry> rows;
+    rows.reserve(list.size());
+    for (const SelectionEntry& entry : list)
+        rows.append(MessageEntry{entry.name, entry.ticked});
+    {
+        Guard guard(m_programmatic);
+        m_programs->setEntries(std::move(rows));
+    }
+    if (!error.isEmpty())
+        tellNotSaved(m_files.selectionPath(), error);
+    if (m_programs->count() > 0)
+        selectProgram(0);
+    lvwDisplayFiles_Click();
+}
+
+void ProgramsPage::lvwDisplayFiles_Click()
+{
+    if (m_programs->count() == 0)
+        return;
+    const QString name = selectedProgramName();
+    if (name.isEmpty() || !m_files.programExists(name))
+        return;
+    {
+        Guard guard(m_programmatic);
+        m_messages->clear();
+    }
+    m_listedProgram = name;
+    const std::optional<QList<MessageEntry>> messages = m_files.readProgram(name);
+    if (!messages || messages->isEmpty())
+        return;
+    {
+        Guard guard(m_programmatic);
+        m_messages->setEntries(*messages);
+    }
+    m_txtEditText->clear();
+    lvwDisplay_ItemClick(0);
+}
+
+void ProgramsPage::lvwDisplayFiles_ItemCheck()
+{
+    QList<SelectionEntry> list;
+    list.reserve(m_programs->count());
+    for (const MessageEntry& entry : m_programs->entries())
+        list.append(SelectionEntry{entry.text, entry.ticked});
+    const QString error = m_files.writeSelectionList(list);
+    if (error.isEmpty())
+        return;
+    tellNotSaved(m_files.selectionPath(), error);
+    revertTicksFromDisk();
+}
+
+// After a failed write the ticks show what FileNames.txt holds, which is what the show and
+// the next start will use.
+void ProgramsPage::revertTicksFromDisk()
+{
+    const std::optional<QList<SelectionEntry>> records = m_files.readSelectionList();
+    QHash<QString, int> firstRow;
+    for (int row = m_programs->count() - 1; row >= 0; --row)
+        firstRow.insert(m_programs->at(row).text.toCaseFolded(), row);
+    QList<bool> ticks(m_programs->count(), false);
+    if (records) {
+        for (const SelectionEntry& record : *records) {
+            const auto it = firstRow.constFind(record.name.toCaseFolded());
+            if (it != firstRow.constEnd())
+                ticks[*it] = record.ticked;
+        }
+    }
+    Guard guard(m_programmatic);
+    for (int row = 0; row < m_programs->count(); ++row)
+        m_programs->setTicked(row, ticks[row]);
+}
+
+bool ProgramsPage::txtNewFileName_KeyPress(const QString& typed)
+{
+    QString accepted;
+    int refused = 0;
+    for (const char32_t code : typed.toUcs4()) {
+        if (!acceptedInName(code))
+            ++refused;
+        else if (code != 8 && code != 127)
+            accepted.append(QString::fromUcs4(&code, 1));
+    }
+    if (refused == 0)
+        return false;
+    for (int i = 0; i < refused; ++i) {
+        Prompt::current().ask(QStringLiteral("Please Enter Only Characters"), Prompt::Icon::None,
+                              Prompt::Buttons::Ok);
+        m_txtNewFileName->setFocus();
+    }
+    if (!accepted.isEmpty())
+        m_txtNewFileName->insert(accepted);
+    return true;
+}
+
+bool ProgramsPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_txtNewFileName && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Tab moves the focus on; it is not a character of the name.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
+            return false;
+        QString typed = key->text();
+        // Some platforms report Ctrl+V as "v" with the Control key held; it is the control
+        // character of the clipboard shortcut all the same.
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && typed.size() == 1 &&
+            typed.at(0).unicode() < 128 && typed.at(0).isLetter())
+            typed = QChar(typed.at(0).toUpper().unicode() - 64);
+        return txtNewFileName_KeyPress(typed);
+    }
+    if (watched == m_lvwDisplayFiles->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_programRowBeforePress = selectedProgram();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ProgramsPage::picCreateFile_Click()
+{
+    if (trimSpaces(m_txtNewFileName->text()).isEmpty()) {
+        Prompt::current().ask(QStringLiteral("Enter New Program Name and Click on Create"),
+                              Prompt::Icon::Critical, Prompt::Buttons::Ok);
+        return;
+    }
+    cmdCreateFile_Click();
+}
+
+void ProgramsPage::cmdCreateFile_Click()
+{
+    const QString name = trimSpaces(m_txtNewFileName->text());
+    if (name.isEmpty())
+        return;
+    const QString refusal = nameRefusal(name);
+    if (!refusal.isEmpty()) {
+        Prompt::current().ask(
+            QStringLiteral("The name \"%1\" cannot be used for a program: %2").arg(name, refusal),
+            Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        m_txtNewFileName->setFocus();
+        return;
+    }
+    // A program of that name (letter case ignored) is already there: show it, never empty it.
+    for (int row = 0; row < m_programs->count(); ++row) {
+        if (m_programs->at(row).text.compare(name, Qt::CaseInsensitive) == 0) {
+            m_txtNewFileName->clear();
+            m_txtEditText->clear();
+            selectProgram(row);
+            lvwDisplayFiles_Click();
+            return;
+        }
+    }
+    // A file another program put there since the list was built is listed, not emptied.
+    if (!m_files.programExists(name)) {
+        const QString error = m_files.createProgram(name);
+        if (!error.isEmpty()) {
+            Prompt::current().ask(QStringLiteral("The program \"%1\" could not be created: the "
+                                                 "file \"%2\" could not be written (%3).")
+                                      .arg(name, nativePath(m_files.programPath(name)), error),
+                                  Prompt::Icon::Critical, Prompt::Buttons::Ok);
+            return;
+        }
+    }
+    {
+        Guard guard(m_programmatic);
+        m_programs->append(MessageEntry{name, true});
+    }
+    selectProgram(m_programs->count() - 1);
+    lvwDisplayFiles_ItemCheck();
+    m_txtNewFileName->clear();
+    m_txtEditText->clear();
+    lvwDisplayFiles_Click();
+}
+
+void ProgramsPage::picDeleteFile_Click()
+{
+    cmdDeleteFile_Click();
+}
+
+void ProgramsPage::cmdDeleteFile_Click()
+{
+    const int row = selectedProgram();
+    if (row < 0)
+        return;
+    const QString name = m_programs->at(row).text;
+    if (m_files.programExists(name) && !m_files.deleteProgram(name)) {
+        // The rebuild below lists the program again, so the list still shows what is on disk.
+        Prompt::current().ask(QStringLiteral("The program \"%1\" was not deleted: the file "
+                                             "\"%2\" could not be removed.")
+                                  .arg(name, nativePath(m_files.programPath(name))),
+                              Prompt::Icon::Critical, Prompt::Buttons::Ok);
+    }
+    {
+        Guard guard(m_programmatic);
+        m_programs->removeAt(row);
+        m_messages->clear();
+    }
+    m_listedProgram.reset();
+    LoadProgramList();
+    m_txtEditText->clear();
+}
+
+// ---- The message list -------------------------------------------------------------------
+
+void ProgramsPage::lvwDisplay_ItemClick(int row)
+{
+    if (row < 0 || row >= m_messages->count())
+        return;
+    selectMessage(row);
+    m_txtEditText->setText(m_messages->at(row).text);
+}
+
+void ProgramsPage::lvwDisplay_ItemCheck(int)
+{
+    SaveMessages();
+}
+
+void ProgramsPage::txtEditText_Change()
+{
+    const bool hasText = !m_txtEditText->text().isEmpty();
+    m_cmdAddNew->setEnabled(hasText);
+    m_cmdUpdate->setEnabled(hasText);
+}
+
+void ProgramsPage::picAddNew_Click()
+{
+    if (m_txtEditText->text().isEmpty()) {
+        Prompt::current().ask(QStringLiteral("Enter Message and Click on Add New"),
+                              Prompt::Icon::Critical, Prompt::Buttons::Ok);
+        return;
+    }
+    cmdAddNew_Click();
+}
+
+void ProgramsPage::cmdAddNew_Click()
+{
+    const QString text = m_txtEditText->text();
+    if (text.isEmpty())
+        return;
+    const QString refusal = RecordFormat::refusal(text);
+    if (!refusal.isEmpty()) {
+        Prompt::current().ask(QStringLiteral("This message cannot be added: %1").arg(refusal),
+                              Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        return;
+    }
+    const bool wasEmpty = m_messages->count() == 0;
+    {
+        Guard guard(m_programmatic);
+        m_messages->append(MessageEntry{text, true});
+    }
+    if (wasEmpty)
+        selectMessage(0);
+    m_txtEditText->clear();
+    // The typed text is given back when it could not be saved, so nothing typed is lost.
+    if (!SaveMessages())
+        m_txtEditText->setText(text);
+}
+
+void ProgramsPage::picUpdate_Click()
+{
+    if (m_txtEditText->text().isEmpty())
+        return;
+    cmdUpdate_Click();
+}
+
+void ProgramsPage::cmdUpdate_Click()
+{
+    const int row = selectedMessage();
+    const QString text = m_txtEditText->text();
+    if (row < 0 || text.isEmpty())
+        return;
+    const QString refusal = RecordFormat::refusal(text);
+    if (!refusal.isEmpty()) {
+        Prompt::current().ask(QStringLiteral("The message cannot be changed: %1").arg(refusal),
+                              Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        return;
+    }
+    m_messages->setText(row, text);
+    m_txtEditText->clear();
+    if (!SaveMessages())
+        m_txtEditText->setText(text);
+}
+
+void ProgramsPage::picDeleteText_Click()
+{
+    cmdDeleteText_Click();
+}
+
+void ProgramsPage::cmdDeleteText_Click()
+{
+    const int row = selectedMessage();
+    if (row < 0)
+        return;
+    {
+        Guard guard(m_programmatic);
+        m_messages->removeAt(row);
+    }
+    m_txtEditText->clear();
+    // The message that moved into the deleted one's place is selected (the new last one when
+    // the last was deleted); the edit box stays empty.
+    if (m_messages->count() > 0)
+        selectMessage(std::min(row, m_messages->count() - 1));
+    SaveMessages();
+}
+
+bool ProgramsPage::SaveMessages()
+{
+    if (selectedProgram() < 0)
+        return true;
+    const QString target = m_listedProgram.value_or(selectedProgramName());
+    const QString error = m_files.writeProgram(target, m_messages->entries());
+    if (!error.isEmpty()) {
+        const QString path = m_files.programPath(target);
+        tellNotSaved(path.isEmpty() ? target : path, error);
+        revertMessagesFromDisk(target);
+        return false;
+    }
+    m_listedProgram = target;
+    return true;
+}
+
+// After a failed write the list shows what the file holds, which is what the show and the
+// next load will use.
+void ProgramsPage::revertMessagesFromDisk(const QString& program)
+{
+    const int row = selectedMessage();
+    {
+        Guard guard(m_programmatic);
+        m_messages->setEntries(m_files.readProgram(program).value_or(QList<MessageEntry>{}));
+    }
+    if (m_messages->count() > 0)
+        selectMessage(std::clamp(row, 0, m_messages->count() - 1));
+}

@@ -1,0 +1,869 @@
+#include "core/Prompt.h"
+#include "library/LibraryFiles.h"
+#include "library/RecordFormat.h"
+#include "ui/ImageButton.h"
+#include "ui/ProgramsPage.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QMap>
+#include <QPushButton>
+#include <QStyleOptionViewItem>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+class FakePrompt : public Prompt
+{
+public:
+    struct Shown
+    {
+        QString text;
+        Icon icon;
+        Buttons buttons;
+    };
+    QList<Shown> shown;
+    Answer ask(const QString& text, Icon icon, Buttons buttons) override
+    {
+        shown.append({text, icon, buttons});
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
+    }
+};
+
+// Types text key by key, letters beyond ASCII included.
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+}
+
+QByteArray rec(const QByteArray& text, bool ticked = true)
+{
+    return '"' + text + '"' + (ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+}
+
+// A temporary application folder with a plugins folder, written byte by byte.
+struct Library
+{
+    QTemporaryDir dir;
+    Library() { QDir(dir.path()).mkdir(QStringLiteral("plugins")); }
+    QString path(const QString& rel) const { return dir.filePath(rel); }
+    void write(const QString& rel, const QByteArray& bytes) const
+    {
+        QFile f(path(rel));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    QByteArray read(const QString& rel) const
+    {
+        QFile f(path(rel));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    bool exists(const QString& rel) const { return QFileInfo::exists(path(rel)); }
+    // Every file and folder below the application folder with its bytes.
+    QMap<QString, QByteArray> snapshot() const
+    {
+        QMap<QString, QByteArray> all;
+        QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            const QString rel = QDir(dir.path()).relativeFilePath(file);
+            all.insert(rel, QFileInfo(file).isDir() ? QByteArray("<dir>") : read(rel));
+        }
+        return all;
+    }
+    // A path that nobody, root included, can replace by a file: a folder of the same name.
+    void makeUnwritable(const QString& rel) const
+    {
+        QFile::remove(path(rel));
+        QVERIFY(QDir(dir.path()).mkpath(rel));
+    }
+};
+
+struct Page
+{
+    ProgramsPage page;
+    explicit Page(const Library& lib) : page(LibraryFiles(lib.dir.path()))
+    {
+        page.show();
+        page.LoadProgramList();
+    }
+    template <typename T> T* child(const char* name) const
+    {
+        T* w = page.findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QTreeView* programs() const { return child<QTreeView>("lvwDisplayFiles"); }
+    QTreeView* messages() const { return child<QTreeView>("lvwDisplay"); }
+    QLineEdit* nameBox() const { return child<QLineEdit>("txtNewFileName"); }
+    QLineEdit* editBox() const { return child<QLineEdit>("txtEditText"); }
+
+    void click(const char* imageButton) const
+    {
+        auto* b = child<ImageButton>(imageButton);
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    }
+    static void clickRow(QTreeView* view, int row)
+    {
+        const QRect r = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    static void clickTick(QTreeView* view, int row)
+    {
+        QStyleOptionViewItem opt;
+        opt.initFrom(view->viewport());
+        opt.rect = view->visualRect(view->model()->index(row, 0));
+        opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        const QRect box =
+            view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box.center());
+    }
+    static QStringList texts(QTreeView* view)
+    {
+        QStringList out;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            out << view->model()->index(r, 0).data().toString();
+        return out;
+    }
+    static QList<bool> ticks(QTreeView* view)
+    {
+        QList<bool> out;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            out << (view->model()->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked);
+        return out;
+    }
+    static int current(QTreeView* view)
+    {
+        const QModelIndex i = view->currentIndex();
+        return i.isValid() ? i.row() : -1;
+    }
+    void create(const QString& typed) const
+    {
+        nameBox()->setText(typed);
+        click("picCreateFile");
+    }
+};
+
+} // namespace
+
+class TestProgramsPage : public QObject
+{
+    Q_OBJECT
+    FakePrompt* m_prompt = nullptr;
+
+    QStringList promptTexts() const
+    {
+        QStringList out;
+        for (const auto& s : m_prompt->shown)
+            out << s.text;
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        m_prompt = new FakePrompt;
+        Prompt::set(m_prompt);
+    }
+    void cleanup()
+    {
+        Prompt::set(nullptr);
+        delete m_prompt;
+        m_prompt = nullptr;
+    }
+
+    void headings()
+    {
+        Library lib;
+        Page p(lib);
+        QCOMPARE(p.programs()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Files"));
+        QCOMPARE(p.messages()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Text"));
+        QCOMPARE(p.page.size(), QSize(553, 311));
+        QVERIFY(p.page.picStart1());
+        QCOMPARE(p.page.picStart1()->pictureKey(), QStringLiteral("start-showing-2"));
+        QCOMPARE(p.page.picStart1()->normalKey(), QStringLiteral("stop-showing-2"));
+    }
+
+    void create_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("typed") << true << "Calm"
+                               << "Calm";
+        QTest::newRow("typed with surrounding spaces") << true << "  Focus 2  "
+                                                       << "Focus 2";
+        QTest::newRow("pasted punctuation") << false << "a-b_c (1)"
+                                            << "a-b_c (1)";
+        QTest::newRow("pasted like a device, but longer") << false << "CONSOLE"
+                                                          << "CONSOLE";
+        QTest::newRow("pasted com10") << false << "com10"
+                                      << "com10";
+    }
+    void create()
+    {
+        QFETCH(bool, typed);
+        QFETCH(QString, input);
+        QFETCH(QString, name);
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("FileNames.txt", rec("A"));
+        Page p(lib);
+        p.editBox()->setText("left over");
+        if (typed)
+            QTest::keyClicks(p.nameBox(), input);
+        else
+            p.nameBox()->setText(input);
+        QCOMPARE(p.nameBox()->text(), input);
+        p.click("picCreateFile");
+
+        QCOMPARE(promptTexts(), QStringList());
+        QCOMPARE(lib.read("plugins/" + name + ".txt"), QByteArray());
+        QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec(name.toLatin1()));
+        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", name}));
+        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, true}));
+        QCOMPARE(Page::current(p.programs()), 1);
+        QCOMPARE(p.messages()->model()->rowCount(), 0);
+        QCOMPARE(p.nameBox()->text(), QString());
+        QCOMPARE(p.editBox()->text(), QString());
+    }
+
+    void createWritesANewSelectionList()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        Page p(lib);
+        QVERIFY(!lib.exists("FileNames.txt"));
+        p.create("New");
+        QCOMPARE(lib.read("FileNames.txt"), rec("A", false) + rec("New"));
+    }
+
+    void emptyName_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::newRow("empty") << "";
+        QTest::newRow("only spaces") << "    ";
+    }
+    void emptyName()
+    {
+        QFETCH(QString, input);
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("FileNames.txt", rec("A"));
+        Page p(lib);
+        const auto before = lib.snapshot();
+        p.create(input);
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QCOMPARE(m_prompt->shown[0].text,
+                 QStringLiteral("Enter New Program Name and Click on Create"));
+        QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Critical);
+        QCOMPARE(m_prompt->shown[0].buttons, Prompt::Buttons::Ok);
+        QCOMPARE(lib.snapshot(), before);
+        QCOMPARE(Page::texts(p.programs()), QStringList{"A"});
+    }
+
+    void refusedNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("slash") << "a/b"
+                               << "slash";
+        QTest::newRow("backslash") << "a\\b"
+                                   << "slash";
+        QTest::newRow("parent") << "../x"
+                                << "slash";
+        QTest::newRow("dot dot") << ".."
+                                 << "\"..\"";
+        QTest::newRow("dot dot inside") << "a..b"
+                                        << "\"..\"";
+        QTest::newRow("colon") << "c:x"
+                               << "colon";
+        QTest::newRow("tab") << "a\tb"
+                             << "control character";
+        QTest::newRow("line break") << "a\r\nb"
+                                    << "control character";
+        QTest::newRow("less") << "a<b"
+                              << "character <";
+        QTest::newRow("greater") << "a>b"
+                                 << "character >";
+        QTest::newRow("quote") << "a\"b"
+                               << "character \"";
+        QTest::newRow("bar") << "a|b"
+                             << "character |";
+        QTest::newRow("question") << "a?b"
+                                  << "character ?";
+        QTest::newRow("star") << "a*b"
+                              << "character *";
+        QTest::newRow("trailing dot") << "name."
+                                      << "ends with a dot";
+        QTest::newRow("trailing dot before spaces") << "name.  "
+                                                    << "ends with a dot";
+        QTest::newRow("CON") << "CON"
+                             << "device";
+        QTest::newRow("con") << "con"
+                             << "device";
+        QTest::newRow("com1") << "com1"
+                              << "device";
+        QTest::newRow("LPT9") << "LPT9"
+                              << "device";
+        QTest::newRow("Nul with spaces") << "  Nul  "
+                                         << "device";
+        QTest::newRow("con.txt") << "con.txt"
+                                 << "device";
+        QTest::newRow("aux.anything") << "aux.anything"
+                                      << "device";
+        QTest::newRow("outside Windows-1252")
+            << QString::fromUtf8("\xe5\x90\x8d") << "Windows-1252";
+    }
+    void refusedNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, why);
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("FileNames.txt", rec("A"));
+        Page p(lib);
+        const auto before = lib.snapshot();
+        p.create(name); // pasted text is not filtered by the keys
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QVERIFY2(m_prompt->shown[0].text.startsWith("The name \""), qPrintable(promptTexts()[0]));
+        QVERIFY2(m_prompt->shown[0].text.contains(why), qPrintable(promptTexts()[0]));
+        QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Exclamation);
+        QCOMPARE(lib.snapshot(), before);
+        QCOMPARE(Page::texts(p.programs()), QStringList{"A"});
+        QCOMPARE(p.nameBox()->text(), name); // left for the user to mend
+    }
+
+    void keyFilter_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("refused");
+        QTest::newRow("letters digits spaces") << "Ab 9z"
+                                               << "Ab 9z" << 0;
+        QTest::newRow("punctuation") << "a.b,c-d"
+                                     << "abcd" << 3;
+        QTest::newRow("accented letter") << QString::fromUtf8("caf\xc3\xa9") << "caf" << 1;
+        QTest::newRow("slash") << "a/b"
+                               << "ab" << 1;
+    }
+    void keyFilter()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(int, refused);
+        Library lib;
+        Page p(lib);
+        typeText(p.nameBox(), typed);
+        QCOMPARE(p.nameBox()->text(), text);
+        QCOMPARE(m_prompt->shown.size(), refused);
+        for (const auto& s : m_prompt->shown) {
+            QCOMPARE(s.text, QStringLiteral("Please Enter Only Characters"));
+            QCOMPARE(s.icon, Prompt::Icon::None);
+            QCOMPARE(s.buttons, Prompt::Buttons::Ok);
+        }
+        QCOMPARE(lib.snapshot().keys(), QStringList{"plugins"});
+    }
+
+    void keyFilterRefusesKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << 0;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0;
+        QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier);
+    }
+    void keyFilterRefusesKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        Library lib;
+        Page p(lib);
+        QTest::keyClicks(p.nameBox(), "abc");
+        QTest::keyClick(p.nameBox(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(p.nameBox()->text(), QStringLiteral("abc"));
+        QCOMPARE(promptTexts(), QStringList{"Please Enter Only Characters"});
+        // Editing keys still work.
+        QTest::keyClick(p.nameBox(), Qt::Key_Backspace);
+        QCOMPARE(p.nameBox()->text(), QStringLiteral("ab"));
+        QCOMPARE(m_prompt->shown.size(), 1);
+    }
+
+    void existingNameIsSelected_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("same") << "Calm";
+        QTest::newRow("small letters") << "calm";
+        QTest::newRow("capitals, spaces") << " CALM ";
+    }
+    void existingNameIsSelected()
+    {
+        QFETCH(QString, typed);
+        Library lib;
+        lib.write("plugins/Calm.txt", rec("breathe") + rec("slow", false));
+        lib.write("plugins/Zeal.txt", rec("go"));
+        lib.write("FileNames.txt", rec("Calm") + rec("Zeal"));
+        Page p(lib);
+        Page::clickRow(p.programs(), 1);
+        QCOMPARE(Page::texts(p.messages()), QStringList{"go"});
+        const auto before = lib.snapshot();
+        p.create(typed);
+        QCOMPARE(promptTexts(), QStringList());
+        QCOMPARE(lib.snapshot(), before);
+        QCOMPARE(Page::texts(p.programs()), (QStringList{"Calm", "Zeal"}));
+        QCOMPARE(Page::current(p.programs()), 0);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"breathe", "slow"}));
+        QCOMPARE(p.nameBox()->text(), QString());
+    }
+
+    void existingFileIsListedNotEmptied()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        Page p(lib);
+        lib.write("plugins/Late.txt", rec("kept"));
+        p.create("Late");
+        QCOMPARE(lib.read("plugins/Late.txt"), rec("kept"));
+        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "Late"}));
+        QCOMPARE(Page::texts(p.messages()), QStringList{"kept"});
+        QCOMPARE(lib.read("FileNames.txt"), rec("A", false) + rec("Late"));
+    }
+
+    void createFailureAddsNoEntry()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("FileNames.txt", rec("A"));
+        Page p(lib);
+        lib.makeUnwritable("plugins/Calm.txt");
+        const auto before = lib.snapshot();
+        p.create("Calm");
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QVERIFY(m_prompt->shown[0].text.startsWith("The program \"Calm\" could not be created"));
+        QVERIFY(m_prompt->shown[0].text.contains(
+            QDir::toNativeSeparators(lib.path("plugins/Calm.txt"))));
+        QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Critical);
+        QCOMPARE(lib.snapshot(), before);
+        QCOMPARE(Page::texts(p.programs()), QStringList{"A"});
+    }
+
+    void deleteProgram()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a1") + rec("a2"));
+        lib.write("plugins/B.txt", rec("b"));
+        lib.write("plugins/C.txt", rec("c"));
+        lib.write("FileNames.txt", rec("A") + rec("B", false) + rec("C"));
+        Page p(lib);
+        Page::clickRow(p.programs(), 2);
+        Page::clickRow(p.programs(), 1);
+        QCOMPARE(p.editBox()->text(), QStringLiteral("b"));
+        p.click("picDeleteFile");
+        QCOMPARE(promptTexts(), QStringList());
+        QVERIFY(!lib.exists("plugins/B.txt"));
+        QCOMPARE(lib.read("plugins/A.txt"), rec("a1") + rec("a2"));
+        QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("C"));
+        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "C"}));
+        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, true}));
+        QCOMPARE(Page::current(p.programs()), 0);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"a1", "a2"}));
+        QCOMPARE(p.editBox()->text(), QString());
+    }
+
+    void deleteOnlyProgram()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("FileNames.txt", rec("A"));
+        Page p(lib);
+        p.click("picDeleteFile");
+        QCOMPARE(lib.snapshot(),
+                 (QMap<QString, QByteArray>{{"plugins", "<dir>"}, {"FileNames.txt", ""}}));
+        QCOMPARE(p.programs()->model()->rowCount(), 0);
+        QCOMPARE(p.messages()->model()->rowCount(), 0);
+        QCOMPARE(p.editBox()->text(), QString());
+        // With nothing left, Delete does nothing.
+        p.click("picDeleteFile");
+        QCOMPARE(lib.read("FileNames.txt"), QByteArray());
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    void selectingAProgramWhoseFileIsGone()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a1") + rec("a2"));
+        lib.write("plugins/B.txt", rec("b"));
+        Page p(lib);
+        p.editBox()->setText("typed");
+        QFile::remove(lib.path("plugins/B.txt"));
+        const auto before = lib.snapshot();
+        Page::clickRow(p.programs(), 1);
+        QCOMPARE(Page::current(p.programs()), 1);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"a1", "a2"}));
+        QCOMPARE(p.editBox()->text(), QStringLiteral("typed"));
+        // A tick then still goes to the program the messages came from, never into B.
+        Page::clickTick(p.messages(), 1);
+        QCOMPARE(lib.read("plugins/A.txt"), rec("a1") + rec("a2", false));
+        QVERIFY(!lib.exists("plugins/B.txt"));
+        QCOMPARE(lib.snapshot().size(), before.size());
+    }
+
+    void selectingLoadsMessages()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", "\"a1\",#TRUE#\n\"a2\",#FALSE#"); // hand-written: LF, no end
+        lib.write("plugins/B.txt", rec("b1", false) + rec("b2"));
+        lib.write("plugins/Empty.txt", "");
+        Page p(lib);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"a1", "a2"}));
+        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, false}));
+        QCOMPARE(Page::current(p.messages()), 0);
+        QCOMPARE(p.editBox()->text(), QStringLiteral("a1"));
+        QTest::keyClick(p.programs(), Qt::Key_Down);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"b1", "b2"}));
+        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{false, true}));
+        QCOMPARE(p.editBox()->text(), QStringLiteral("b1"));
+        // A program without messages leaves the edit box as it is.
+        p.editBox()->setText("typed");
+        Page::clickRow(p.programs(), 2);
+        QCOMPARE(p.messages()->model()->rowCount(), 0);
+        QCOMPARE(p.editBox()->text(), QStringLiteral("typed"));
+        // Loading and selecting wrote nothing.
+        QCOMPARE(lib.read("plugins/A.txt"), QByteArray("\"a1\",#TRUE#\n\"a2\",#FALSE#"));
+        QVERIFY(!lib.exists("FileNames.txt"));
+    }
+
+    void programTick()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("plugins/B.txt", rec("b"));
+        lib.write("FileNames.txt", rec("B", false) + rec("A"));
+        Page p(lib);
+        QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("B", false)); // rewritten at load
+        Page::clickTick(p.programs(), 1);
+        QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("B"));
+        Page::clickTick(p.programs(), 0);
+        QCOMPARE(lib.read("FileNames.txt"), rec("A", false) + rec("B"));
+        QCOMPARE(lib.read("plugins/A.txt"), rec("a"));
+        QCOMPARE(lib.read("plugins/B.txt"), rec("b"));
+    }
+
+    void addMessage_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("clickFirst");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("clicked message added again")
+            << rec("one") + rec("two", false) << 1 << QString()
+            << rec("one") + rec("two", false) + rec("two") << 1;
+        QTest::newRow("typed, appended at the end")
+            << rec("one") << -1 << "new words, with a comma"
+            << rec("one") + rec("new words, with a comma") << 0;
+        QTest::newRow("into an empty program")
+            << QByteArray() << -1 << "first" << rec("first") << 0;
+        QTest::newRow("spaces only") << rec("one") << -1 << "   " << rec("one") + rec("   ") << 0;
+        QTest::newRow("Windows-1252 letters")
+            << QByteArray() << -1 << QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac")
+            << rec("caf\xe9 \x80") << 0;
+    }
+    void addMessage()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, clickFirst);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, written);
+        QFETCH(int, selected);
+        Library lib;
+        lib.write("plugins/P.txt", file);
+        Page p(lib);
+        if (clickFirst >= 0)
+            Page::clickRow(p.messages(), clickFirst);
+        if (!typed.isEmpty()) {
+            p.editBox()->clear();
+            typeText(p.editBox(), typed);
+        }
+        p.click("picAddNew");
+        QCOMPARE(promptTexts(), QStringList());
+        QCOMPARE(lib.read("plugins/P.txt"), written);
+        QCOMPARE(Page::ticks(p.messages()).last(), true);
+        QCOMPARE(Page::current(p.messages()), selected);
+        QCOMPARE(p.editBox()->text(), QString());
+        QVERIFY(!p.child<QPushButton>("cmdAddNew")->isEnabled());
+    }
+
+    void editMessage()
+    {
+        Library lib;
+        lib.write("plugins/P.txt", rec("one") + rec("two", false) + rec("three"));
+        Page p(lib);
+        Page::clickRow(p.messages(), 1);
+        QCOMPARE(p.editBox()->text(), QStringLiteral("two"));
+        p.editBox()->clear();
+        QTest::keyClicks(p.editBox(), "TWO");
+        p.click("picUpdate");
+        const QByteArray once = rec("one") + rec("TWO", false) + rec("three");
+        QCOMPARE(lib.read("plugins/P.txt"), once);
+        QCOMPARE(Page::current(p.messages()), 1);
+        QCOMPARE(p.editBox()->text(), QString());
+        // The second click finds the edit box empty and changes nothing.
+        p.click("picUpdate");
+        QCOMPARE(lib.read("plugins/P.txt"), once);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"one", "TWO", "three"}));
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    void editWithoutSelectedMessage()
+    {
+        Library lib;
+        lib.write("plugins/P.txt", "");
+        Page p(lib);
+        p.editBox()->setText("text");
+        p.click("picUpdate");
+        QCOMPARE(lib.read("plugins/P.txt"), QByteArray());
+        QCOMPARE(p.editBox()->text(), QStringLiteral("text"));
+    }
+
+    void deleteMessage_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("selected");
+        const QByteArray m0 = rec("m0"), m1 = rec("m1", false), m2 = rec("m2");
+        QTest::newRow("middle: the next one takes its place") << 3 << 1 << m0 + m2 << 1;
+        QTest::newRow("first") << 3 << 0 << m1 + m2 << 0;
+        QTest::newRow("last: the new last one") << 3 << 2 << m0 + m1 << 1;
+        QTest::newRow("the only one") << 1 << 0 << QByteArray() << -1;
+    }
+    void deleteMessage()
+    {
+        QFETCH(int, count);
+        QFETCH(int, row);
+        QFETCH(QByteArray, written);
+        QFETCH(int, selected);
+        const QList<QByteArray> all{rec("m0"), rec("m1", false), rec("m2")};
+        Library lib;
+        QByteArray file;
+        for (int i = 0; i < count; ++i)
+            file += all[i];
+        lib.write("plugins/P.txt", file);
+        Page p(lib);
+        Page::clickRow(p.messages(), row);
+        p.click("picDeleteText");
+        QCOMPARE(lib.read("plugins/P.txt"), written);
+        QCOMPARE(Page::current(p.messages()), selected);
+        QCOMPARE(p.editBox()->text(), QString());
+        QCOMPARE(p.messages()->model()->rowCount(), count - 1);
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    void untickMessage()
+    {
+        Library lib;
+        lib.write("plugins/P.txt", rec("m0") + rec("m1") + rec("m2"));
+        Page p(lib);
+        Page::clickTick(p.messages(), 1);
+        QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1", false) + rec("m2"));
+        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, false, true}));
+        QTest::keyClick(p.messages(), Qt::Key_Space); // the current message is m1 now
+        QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1") + rec("m2"));
+    }
+
+    void emptyEditBox()
+    {
+        Library lib;
+        lib.write("plugins/P.txt", rec("m0"));
+        Page p(lib);
+        p.editBox()->clear();
+        QVERIFY(!p.child<QPushButton>("cmdAddNew")->isEnabled());
+        QVERIFY(!p.child<QPushButton>("cmdUpdate")->isEnabled());
+        p.click("picAddNew");
+        p.click("picUpdate");
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QCOMPARE(m_prompt->shown[0].text, QStringLiteral("Enter Message and Click on Add New"));
+        QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Critical);
+        QCOMPARE(m_prompt->shown[0].buttons, Prompt::Buttons::Ok);
+        QCOMPARE(lib.read("plugins/P.txt"), rec("m0"));
+        QTest::keyClicks(p.editBox(), "x");
+        QVERIFY(p.child<QPushButton>("cmdAddNew")->isEnabled());
+        QVERIFY(p.child<QPushButton>("cmdUpdate")->isEnabled());
+    }
+
+    void addWithEmptyProgramList()
+    {
+        Library lib;
+        Page p(lib);
+        QTest::keyClicks(p.editBox(), "homeless");
+        p.click("picAddNew");
+        QCOMPARE(Page::texts(p.messages()), QStringList{"homeless"});
+        QCOMPARE(lib.snapshot().keys(), QStringList{"plugins"});
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    void refusedCharacters_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("add, double quote") << false << "say \"yes\"";
+        QTest::newRow("add, Greek letter") << false << QString::fromUtf8("\xce\xa9mega");
+        QTest::newRow("add, emoji") << false << QString::fromUtf8("go \xf0\x9f\x98\x80");
+        QTest::newRow("edit, double quote") << true << "\"";
+        QTest::newRow("edit, CJK") << true << QString::fromUtf8("\xe5\x90\x8d");
+    }
+    void refusedCharacters()
+    {
+        QFETCH(bool, edit);
+        QFETCH(QString, text);
+        Library lib;
+        lib.write("plugins/P.txt", rec("m0"));
+        Page p(lib);
+        const auto before = lib.snapshot();
+        p.editBox()->setText(text);
+        p.click(edit ? "picUpdate" : "picAddNew");
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QVERIFY2(m_prompt->shown[0].text.contains(RecordFormat::refusal(text)),
+                 qPrintable(promptTexts()[0]));
+        QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Exclamation);
+        QCOMPARE(lib.snapshot(), before);
+        QCOMPARE(Page::texts(p.messages()), QStringList{"m0"});
+        QCOMPARE(p.editBox()->text(), text);
+    }
+
+    void unwritableProgramFile_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("tick") << "tick";
+        QTest::newRow("add") << "add";
+        QTest::newRow("edit") << "edit";
+        QTest::newRow("delete") << "delete";
+    }
+    void unwritableProgramFile()
+    {
+        QFETCH(QString, action);
+        Library lib;
+        lib.write("plugins/P.txt", rec("m0") + rec("m1"));
+        Page p(lib);
+        lib.makeUnwritable("plugins/P.txt");
+        const auto before = lib.snapshot();
+        if (action == "tick") {
+            Page::clickTick(p.messages(), 0);
+        } else if (action == "add" || action == "edit") {
+            p.editBox()->setText("words");
+            p.click(action == "add" ? "picAddNew" : "picUpdate");
+        } else {
+            p.click("picDeleteText");
+        }
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QVERIFY(m_prompt->shown[0].text.startsWith("The change was not saved"));
+        QVERIFY(
+            m_prompt->shown[0].text.contains(QDir::toNativeSeparators(lib.path("plugins/P.txt"))));
+        QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Critical);
+        QCOMPARE(lib.snapshot(), before);
+        // The list shows what the file holds: nothing can be read from a folder.
+        QCOMPARE(p.messages()->model()->rowCount(), 0);
+        if (action == "add" || action == "edit")
+            QCOMPARE(p.editBox()->text(), QStringLiteral("words"));
+    }
+
+    void readOnlyProgramFolderKeepsTheFile()
+    {
+        if (::geteuid() == 0)
+            QSKIP("running as root: folder permissions do not stop root's writes");
+        Library lib;
+        lib.write("plugins/P.txt", rec("m0") + rec("m1"));
+        Page p(lib);
+        QVERIFY(QFile::setPermissions(lib.path("plugins"), QFile::ReadOwner | QFile::ExeOwner));
+        Page::clickTick(p.messages(), 1);
+        p.editBox()->setText("added");
+        p.click("picAddNew");
+        QFile::setPermissions(lib.path("plugins"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(m_prompt->shown.size(), 2);
+        QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1"));
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"m0", "m1"}));
+        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, true}));
+        QCOMPARE(p.editBox()->text(), QStringLiteral("added"));
+    }
+
+    void unwritableSelectionList()
+    {
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("plugins/B.txt", rec("b"));
+        lib.write("FileNames.txt", rec("A") + rec("B"));
+        Page p(lib);
+        lib.makeUnwritable("FileNames.txt");
+        Page::clickTick(p.programs(), 1);
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QVERIFY(m_prompt->shown[0].text.startsWith("The change was not saved"));
+        QVERIFY(
+            m_prompt->shown[0].text.contains(QDir::toNativeSeparators(lib.path("FileNames.txt"))));
+        // Nothing can be read from a folder, so no program is ticked there.
+        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{false, false}));
+
+        // A create still makes the program's file; the list shows the tick on disk.
+        p.create("New");
+        QCOMPARE(m_prompt->shown.size(), 2);
+        QVERIFY(
+            m_prompt->shown[1].text.contains(QDir::toNativeSeparators(lib.path("FileNames.txt"))));
+        QCOMPARE(lib.read("plugins/New.txt"), QByteArray());
+        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "B", "New"}));
+        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{false, false, false}));
+        QVERIFY(QFileInfo(lib.path("FileNames.txt")).isDir());
+    }
+
+    void readOnlySelectionListRevertsTicks()
+    {
+        if (::geteuid() == 0)
+            QSKIP("running as root: folder permissions do not stop root's writes");
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("FileNames.txt", rec("A"));
+        Page p(lib);
+        QVERIFY(QFile::setPermissions(lib.dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        Page::clickTick(p.programs(), 0);
+        QFile::setPermissions(lib.dir.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QCOMPARE(lib.read("FileNames.txt"), rec("A"));
+        QCOMPARE(Page::ticks(p.programs()), QList<bool>{true});
+    }
+
+    void accessKeys()
+    {
+        Library lib;
+        lib.write("plugins/P.txt", rec("m0"));
+        Page p(lib);
+        p.page.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.page));
+        p.editBox()->setFocus();
+        p.editBox()->setText("by key");
+        QTest::keyClick(&p.page, Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("by key"));
+        p.nameBox()->setText("Keyed");
+        QTest::keyClick(&p.page, Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(lib.read("FileNames.txt"), rec("P", false) + rec("Keyed"));
+    }
+};
+
+QTEST_MAIN(TestProgramsPage)
+#include "tst_programspage.moc"
