@@ -12,6 +12,7 @@ class ImageButton : public QWidget
 public:
     // A button whose pair is `normalKey` / `normalKey + "-hyper"`, showing `normalKey`.
     explicit ImageButton(const QString& normalKey, QWidget* parent = nullptr);
+    ~ImageButton() override;
 
     // The pair that lights up under the pointer (the start/stop buttons light up in one
     // show state only).
@@ -25,20 +26,27 @@ public:
 
     bool isHighlighted() const;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void clicked();
     void pictureChanged(const QString& key);
 
-    // ... implementation details are ImageButton.cpp's
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    bool countsAsInside(const QPointF& pos) const;
+    void pointerAt(const QPointF& pos);
+    void takeCapture();
+    void releaseCapture();
+    void fitToPicture();
+
     QString m_normal;
     QString m_highlighted;
     QString m_picture;

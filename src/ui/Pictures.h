@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -18,7 +19,10 @@ QStringList keys();
 // a thin frame with curved corners around the page area.
 QPixmap background(qreal devicePixelRatio = 1.0);
 
-// The program icon at the usual sizes.
+// The program icon at the usual sizes (16 to 256 pixels).
 QIcon programIcon();
+
+// The program icon painted at `size` x `size` pixels, for exporting it (e.g. as PNG).
+QImage iconImage(int size);
 
 } // namespace Pictures
