@@ -1,0 +1,150 @@
+#include "display/FrmDisp.h"
+#include "display/ShowCycle.h"
+#include "settings/DisplaySettings.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <memory>
+
+// The flash on a real X server: above the window the user works in, never taking its focus,
+// gone after its duration.
+class TestX11FrmDisp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void flashStaysAboveWithoutTakingTheFocus();
+    void stopRemovesTheFlashFromTheScreen();
+    void cleanupTestCase();
+
+private:
+    QColor screenColourAt(const QPoint& point) const;
+    static QString tool(const QString& program, const QStringList& arguments);
+    FrmDisp* beat();
+
+    QTemporaryDir m_dir;
+    DisplaySettings m_settings;
+    std::unique_ptr<SettingsStore> m_store;
+    QPushButton m_cmdStart;
+    QPushButton m_cmdNext;
+    std::unique_ptr<ShowCycle> m_cycle;
+    QWidget m_work; // the program the user works in, full screen and red
+};
+
+void TestX11FrmDisp::initTestCase()
+{
+    QDir().mkpath(m_dir.filePath("plugins"));
+    QFile list(m_dir.filePath("FileNames.txt"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("\"p\",#TRUE#\r\n");
+    list.close();
+    QFile program(m_dir.filePath("plugins/p.txt"));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write("\"Keep going, you are doing well\",#TRUE#\r\n");
+    program.close();
+
+    m_store = SettingsStore::atIniFile(m_dir.filePath("settings.ini"));
+    m_settings.RandomLocation = 1; // centre
+    m_settings.DispDuration = 7;   // 200 ms
+    m_cycle =
+        std::make_unique<ShowCycle>(m_settings, *m_store, m_dir.path(), &m_cmdStart, &m_cmdNext);
+
+    QPalette red = m_work.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    m_work.setPalette(red);
+    m_work.setAutoFillBackground(true);
+    m_work.showFullScreen();
+    m_work.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_work));
+
+    m_cycle->cmdStart_Click();
+    QVERIFY(m_cycle->isShowing());
+}
+
+void TestX11FrmDisp::cleanupTestCase()
+{
+    m_cycle.reset();
+}
+
+QColor TestX11FrmDisp::screenColourAt(const QPoint& point) const
+{
+    const QImage image =
+        QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage();
+    return image.isNull() ? QColor() : image.pixelColor(0, 0);
+}
+
+// The output of one of the X utilities (x11-utils), or nothing when it could not run.
+QString TestX11FrmDisp::tool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000))
+        return QString();
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+FrmDisp* TestX11FrmDisp::beat()
+{
+    m_cycle->Timer1_Timer();
+    FrmDisp* flash = m_cycle->displayWindow();
+    if (flash && !QTest::qWaitForWindowExposed(flash))
+        return nullptr;
+    return flash;
+}
+
+void TestX11FrmDisp::flashStaysAboveWithoutTakingTheFocus()
+{
+    QPointer<FrmDisp> flash = beat();
+    QVERIFY(flash);
+    // Hold the message so the checks below take their time, then let it run its course.
+    flash->Timer1().stop();
+    QTest::qWait(100);
+
+    QCOMPARE(QGuiApplication::focusWindow(), m_work.windowHandle());
+    QCOMPARE(QApplication::activeWindow(), &m_work);
+    QVERIFY(!flash->isActiveWindow());
+    // What a window manager, a taskbar or a window switcher reads from the server: a window
+    // that is not theirs to manage and that refuses the input focus.
+    const QString id = QString::number(flash->winId());
+    QVERIFY(tool("xwininfo", {"-id", id}).contains("Override Redirect State: yes"));
+    QVERIFY(tool("xprop", {"-id", id, "WM_HINTS"})
+                .contains("Client accepts input or input focus: False"));
+
+    const QRect area = flash->geometry();
+    QCOMPARE(area.size(), flash->LblDisp()->size());
+    QCOMPARE(screenColourAt(area.topLeft() + QPoint(2, 2)), QColor(Qt::white));
+    QCOMPARE(screenColourAt(area.topLeft() - QPoint(3, 3)), QColor(Qt::red));
+
+    QElapsedTimer shown;
+    shown.start();
+    flash->Timer1().start();
+    QTRY_VERIFY_WITH_TIMEOUT(!flash, 5000);
+    QVERIFY(shown.elapsed() >= 195);
+    QTRY_COMPARE(screenColourAt(area.topLeft() + QPoint(2, 2)), QColor(Qt::red));
+    QVERIFY(m_cycle->Timer1().isActive());
+}
+
+void TestX11FrmDisp::stopRemovesTheFlashFromTheScreen()
+{
+    QPointer<FrmDisp> flash = beat();
+    QVERIFY(flash);
+    const QPoint inside = flash->geometry().topLeft() + QPoint(2, 2);
+    QTRY_COMPARE(screenColourAt(inside), QColor(Qt::white));
+    m_cycle->cmdStart_Click();
+    QVERIFY(!flash);
+    QTRY_COMPARE(screenColourAt(inside), QColor(Qt::red));
+    QVERIFY(!m_cycle->Timer1().isActive());
+}
+
+QTEST_MAIN(TestX11FrmDisp)
+#include "tst_x11_frmdisp.moc"
