@@ -31,6 +31,7 @@ struct Art
     Kind kind;
     QString caption;
     IconPath icon = nullptr;
+    qreal top = 0; // where the content starts, so toolbar tiles placed at different heights line up
 };
 
 QFont captionFont(qreal pixelSize, bool bold = true)
@@ -146,7 +147,7 @@ const QHash<QString, Art>& arts()
     static const QHash<QString, Art> table = [] {
         QHash<QString, Art> t;
         t.insert(QStringLiteral("programs"),
-                 {{62, 68}, Kind::Toolbar, QStringLiteral("Programs"), programsIcon});
+                 {{62, 68}, Kind::Toolbar, QStringLiteral("Programs"), programsIcon, 2});
         t.insert(QStringLiteral("goal"),
                  {{55, 68}, Kind::Toolbar, QStringLiteral("Goals"), goalIcon});
         t.insert(QStringLiteral("settings"),
@@ -202,7 +203,7 @@ void paintToolbar(QPainter& p, const Art& art, bool lit)
 {
     const QRectF whole(QPointF(0, 0), QSizeF(art.size));
     const qreal w = whole.width();
-    const QRectF iconBox(w / 2 - 16, 7, 32, 32);
+    const QRectF iconBox(w / 2 - 16, 7 + art.top, 32, 32);
     const QPainterPath icon = iconTransform(iconBox).map(art.icon());
     const QColor ink = lit ? QColor(Qt::white) : kText;
 
@@ -212,7 +213,7 @@ void paintToolbar(QPainter& p, const Art& art, bool lit)
         tile.setColorAt(1, QColor(139, 198, 250, 25));
         p.setPen(QPen(QColor(190, 228, 255, 170), 1));
         p.setBrush(tile);
-        p.drawRoundedRect(whole.adjusted(1.5, 1.5, -1.5, -1.5), 7, 7);
+        p.drawRoundedRect(whole.adjusted(1.5, 1.5 + art.top, -1.5, -1.5), 7, 7);
         QRadialGradient halo(iconBox.center(), 24);
         halo.setColorAt(0, QColor(170, 225, 255, 120));
         halo.setColorAt(1, QColor(170, 225, 255, 0));
@@ -227,7 +228,7 @@ void paintToolbar(QPainter& p, const Art& art, bool lit)
     }
     p.strokePath(icon, QPen(ink, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 
-    const QRectF captionBox(1, 44, w - 2, 20);
+    const QRectF captionBox(1, 44 + art.top, w - 2, 20);
     p.setFont(fittedFont(art.caption, 11, captionBox.width() - 2));
     p.setPen(ink);
     p.drawText(captionBox, Qt::AlignHCenter | Qt::AlignVCenter, art.caption);
@@ -271,8 +272,8 @@ void paintButton(QPainter& p, const Art& art, bool lit)
         strokeGlow(p, shape, margin, kGlow);
 
     QLinearGradient fill(body.topLeft(), body.bottomLeft());
-    fill.setColorAt(0, lit ? QColor(64, 154, 226) : QColor(26, 104, 172));
-    fill.setColorAt(1, lit ? QColor(18, 98, 170) : QColor(7, 58, 104));
+    fill.setColorAt(0, lit ? QColor(64, 154, 226) : QColor(20, 90, 152));
+    fill.setColorAt(1, lit ? QColor(18, 98, 170) : QColor(4, 44, 82));
     p.setPen(QPen(lit ? QColor(225, 243, 255) : QColor(139, 198, 250, 210), 1));
     p.setBrush(fill);
     p.drawPath(shape);
@@ -292,7 +293,7 @@ void paintButton(QPainter& p, const Art& art, bool lit)
     const qreal signSize = hasSign ? body.height() - 8 : 0;
     const qreal gap = hasSign ? signSize * 0.4 : 0;
     const qreal textRoom = body.width() - radius - signSize - gap;
-    const QFont font = fittedFont(art.caption, body.height() * (hasSign ? 0.48 : 0.52), textRoom);
+    const QFont font = fittedFont(art.caption, body.height() * (hasSign ? 0.5 : 0.56), textRoom);
     const qreal textWidth = QFontMetricsF(font).horizontalAdvance(art.caption);
     const qreal left = body.center().x() - (signSize + gap + textWidth) / 2;
 
