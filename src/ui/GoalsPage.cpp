@@ -76,8 +76,15 @@ GoalsPage::GoalsPage(const QString& appFolder, QWidget* parent)
     // Both save commands read "&Save". Two buttons sharing one access key would only pass the
     // focus between them and save nothing, so the key belongs to the slot last worked in.
     giveAccessKeyTo(1);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { focusMoved(now); });
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* now) { focusMoved(now); });
+}
+
+GoalsPage::~GoalsPage()
+{
+    // The slots' widgets go before this object does, and losing the focus as they go must
+    // not reach a panel already gone.
+    disconnect(m_focusWatch);
 }
 
 GoalsPage::SlotControls GoalsPage::buildSlot(int slot, int x)

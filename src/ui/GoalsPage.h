@@ -18,6 +18,7 @@ class GoalsPage : public QWidget
 public:
     explicit GoalsPage(QWidget* parent = nullptr); // the application folder of AppFolder::path()
     explicit GoalsPage(const QString& appFolder, QWidget* parent = nullptr);
+    ~GoalsPage() override;
 
     QLabel* Label5;
     QLabel* lblInfo;
@@ -66,4 +67,5 @@ private:
     void focusMoved(QWidget* now);
 
     QString m_folder;
+    QMetaObject::Connection m_focusWatch;
 };
