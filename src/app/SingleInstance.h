@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+// Keeps one instance per user and executable base name. A new instance first offers itself to
+// a running one, which is then asked to come forward; only when none answers does it claim
+// the name for itself. Handing over reads and writes nothing but the local socket, so the
+// ending instance leaves every stored file as it was.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The per-user name of this executable's server.
+    explicit SingleInstance(QObject* parent = nullptr);
+    // Any other name (tests, so they never meet a real running instance). On Unix a name
+    // holding a "/" is the socket file's path.
+    explicit SingleInstance(const QString& serverName, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    static QString defaultServerName();
+    QString serverName() const { return m_name; }
+
+    // True: another instance answered and was asked to come forward; this one must end.
+    bool handOverToRunningInstance(int timeoutMs = 1000);
+    // Claims the name. False when it cannot be claimed, which includes another instance
+    // claiming it since the hand-over was tried: hand over to that one and end.
+    bool listen();
+    bool isListening() const;
+
+signals:
+    // Another instance was started: bring the main window forward.
+    void activationRequested();
+
+private:
+    void onNewConnection();
+    void readRequests(QLocalSocket* socket);
+
+    QString m_name;
+    QLocalServer* m_server = nullptr;
+};
