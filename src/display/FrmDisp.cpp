@@ -68,7 +68,10 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
         settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count;
     if (durationKnown)
         m_timer.setInterval(settings.durationMs());
-    // A newly shown window is stacked above the others already; no raise is needed here.
+    // The native window is made before it is shown, so showing it is only the map request
+    // and the duration clock starts as the message appears. A newly shown window is stacked
+    // above the others already; no raise is needed here.
+    create();
     show();
     // Armed once the window is up, so the chosen duration is the time it is on the screen.
     if (durationKnown)
@@ -89,8 +92,10 @@ void FrmDisp::changeEvent(QEvent* event)
 
 void FrmDisp::Timer1_Timer()
 {
+    // Gone first, then the pause: the next message comes one full interval after this one
+    // vanished.
+    hide();
     if (m_cycle)
         m_cycle->enablePacingClock();
-    hide();
     deleteLater();
 }

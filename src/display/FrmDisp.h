@@ -38,7 +38,7 @@ public:
     void PresentMessage(const QString& text, const DisplaySettings& settings);
     // Keeps the window above all others, should the platform ever activate it.
     void Form_Activate();
-    // The end of the message: the show's pacing clock runs again, then the window goes.
+    // The end of the message: the window goes, then the show's pacing clock runs again.
     void Timer1_Timer();
 
 protected:
