@@ -1,7 +1,52 @@
+#include "app/SessionEnd.h"
+#include "app/SingleInstance.h"
+#include "app/UpdateReminder.h"
+#include "core/AppFolder.h"
+#include "display/FrmDisp.h"
+#include "display/PlatformChoice.h"
+#include "display/ShowCycle.h"
+#include "settings/SettingsStore.h"
+#include "ui/FrmAll.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    choosePlatformBeforeQApplication();
     QApplication app(argc, argv);
-    return 0;
+    // The program lives on in the tray with no window shown; it ends when the main window is
+    // unloaded.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(AppFolder::baseName());
+    QApplication::setApplicationDisplayName(QStringLiteral("Zentrivo"));
+    QApplication::setDesktopFileName(QStringLiteral("zentrivo"));
+
+    AppFolder::prepare();
+    SettingsStore store(AppFolder::baseName());
+    SingleInstance guard;
+    FrmAll frmAll(store);
+    frmAll.hooks.handOverToRunningInstance = [&guard] {
+        if (guard.handOverToRunningInstance())
+            return true;
+        // Another instance may have claimed the name in the meantime: then it is the one.
+        return !guard.listen() && guard.handOverToRunningInstance();
+    };
+    frmAll.hooks.remindToUpdate = [&store] { UpdateReminder::RemindToUpdate(store); };
+    QObject::connect(&guard, &SingleInstance::activationRequested, &frmAll, &FrmAll::mnuPop_Click);
+
+    SessionEnd sessionEnd;
+    QObject::connect(&sessionEnd, &SessionEnd::endRequested, &frmAll,
+                     [&frmAll] { frmAll.Unload(2); });
+
+    // The program ends once the main window is gone and no message is left on the screen.
+    QObject::connect(&frmAll, &FrmAll::unloaded, &app, [&frmAll] {
+        if (FrmDisp* disp = frmAll.showCycle->displayWindow())
+            QObject::connect(disp, &QObject::destroyed, qApp, &QCoreApplication::quit);
+        else
+            QCoreApplication::quit();
+    });
+
+    if (!frmAll.Form_Load(app.arguments().mid(1)))
+        return 0;
+    return app.exec();
 }

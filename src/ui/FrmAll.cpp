@@ -1,0 +1,435 @@
+#include "ui/FrmAll.h"
+
+#include "core/AppFolder.h"
+#include "core/Prompt.h"
+#include "display/ShowCycle.h"
+#include "library/LibraryFiles.h"
+#include "settings/LogonLaunch.h"
+#include "settings/MessageFontDialog.h"
+#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
+#include "ui/AboutPage.h"
+#include "ui/GoalsPage.h"
+#include "ui/ImageButton.h"
+#include "ui/Palette.h"
+#include "ui/Pictures.h"
+#include "ui/ProgramsPage.h"
+#include "ui/SettingsPage.h"
+#include "ui/WebPages.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace {
+
+const QString kStartCaption = QStringLiteral("Start Showing Subliminal Messages");
+
+// The client area: the background picture under the toolbar and the pages.
+class ClientArea : public QWidget
+{
+public:
+    explicit ClientArea(QWidget* parent) : QWidget(parent)
+    {
+        setFixedSize(570, 447);
+        setAutoFillBackground(true);
+        QPalette p = palette();
+        p.setColor(QPalette::Window, Palette::background);
+        p.setColor(QPalette::WindowText, Qt::white);
+        setPalette(p);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.drawPixmap(0, 0, Pictures::background(devicePixelRatioF()));
+    }
+};
+
+} // namespace
+
+FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_store(store)
+{
+    setObjectName(QStringLiteral("frmAll"));
+    setWindowTitle(QStringLiteral("Zentrivo v1.0"));
+    setWindowIcon(Pictures::programIcon());
+    QFont font(Palette::fontFamily);
+    font.setPointSizeF(8);
+    setFont(font);
+    settings.FontName = Palette::fontFamily;
+    settings.FontSize = 8;
+
+    m_client = new ClientArea(this);
+    setCentralWidget(m_client);
+
+    // The pages share one rectangle; the one in front covers the other three.
+    const QRect pageRect(8, 84, 553, 311);
+    Picture2 = new ProgramsPage(LibraryFiles(AppFolder::path()), m_client);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture1 = new GoalsPage(AppFolder::path(), m_client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture3 = new SettingsPage(settings, m_client);
+    picAbout = new AboutPage(m_client);
+    for (QWidget* page : {static_cast<QWidget*>(Picture2), static_cast<QWidget*>(Picture1),
+                          static_cast<QWidget*>(Picture3), static_cast<QWidget*>(picAbout)}) {
+        page->setGeometry(pageRect);
+        m_pageOrder.append(page);
+    }
+
+    picPrograms2 = new ImageButton(QStringLiteral("programs"), m_client);
+    picPrograms2->move(280, 0);
+    picGoals = new ImageButton(QStringLiteral("goal"), m_client);
+    picGoals->move(342, 2);
+    picSettings = new ImageButton(QStringLiteral("settings"), m_client);
+    picSettings->move(397, 2);
+    picHelp = new ImageButton(QStringLiteral("help"), m_client);
+    picHelp->move(452, 2);
+    picExit1 = new ImageButton(QStringLiteral("exit"), m_client);
+    picExit1->move(507, 2);
+    picStart = new ImageButton(QStringLiteral("start-showing"), m_client);
+    picStart->move(335, 412);
+
+    // The buttons that hold the actions lie below the visible client area; they are shown
+    // controls all the same, so their access keys work while the window is shown.
+    cmdExit = hiddenButton(QStringLiteral("E&xit Program"));
+    cmdStart = hiddenButton(kStartCaption);
+    cmdNext = hiddenButton(kStartCaption);
+    cmdFont = hiddenButton(QStringLiteral("Font"));
+
+    showCycle = new ShowCycle(settings, m_store, AppFolder::path(), cmdStart, cmdNext, this);
+    showCycle->saveSettings = [this] { cmdSaveSettings_Click(); };
+    showCycle->sendAway = [this] {
+        bool cancel = false;
+        Form_QueryUnload(cancel, 0);
+    };
+    showCycle->setPictures = [this](const QString& first, const QString& others) {
+        picStart->setPictureKey(first);
+        Picture2->picStart1()->setPictureKey(others);
+        Picture3->picStartInSettings->setPictureKey(others);
+    };
+
+    CDB = new MessageFontDialog(this);
+
+    connect(picPrograms2, &ImageButton::clicked, this, [this] { ShowPage(Picture2); });
+    connect(picGoals, &ImageButton::clicked, this, [this] { ShowPage(Picture1); });
+    connect(picSettings, &ImageButton::clicked, this, [this] { ShowPage(Picture3); });
+    connect(picHelp, &ImageButton::clicked, this, [] { WebPages::OpenHelpPage(); });
+    connect(picExit1, &ImageButton::clicked, this, &FrmAll::picExit1_Click);
+    connect(picAbout->picOK, &ImageButton::clicked, this, [this] {
+        // The About page goes to the back, so the page shown before it is in front again.
+        picAbout->lower();
+        m_pageOrder.removeOne(picAbout);
+        m_pageOrder.prepend(picAbout);
+    });
+    connect(picStart, &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
+    connect(Picture2->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
+    connect(Picture3->picStartInSettings, &ImageButton::clicked, showCycle,
+            &ShowCycle::cmdStart_Click);
+    connect(cmdStart, &QPushButton::clicked, showCycle, &ShowCycle::cmdStart_Click);
+    connect(cmdNext, &QPushButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &FrmAll::cmdExit_Click);
+    connect(cmdFont, &QPushButton::clicked, this, &FrmAll::cmdFont_Click);
+    connect(Picture3, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
+    connect(Picture3, &SettingsPage::optRunClicked, this, &FrmAll::optRun_Click);
+    connect(Picture3, &SettingsPage::optDontRunClicked, this, &FrmAll::optDontRun_Click);
+    connect(Picture3, &SettingsPage::chkSysTrayClicked, this, &FrmAll::chkSysTray_Click);
+
+    buildMenus();
+    buildTray();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+FrmAll::~FrmAll() = default;
+
+QPushButton* FrmAll::hiddenButton(const QString& caption)
+{
+    auto* button = new QPushButton(caption, m_client);
+    button->setGeometry(0, 470, 120, 24);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+void FrmAll::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    connect(mnuExit, &QAction::triggered, this, [this] { Unload(1); });
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuOnline = mnuHelp->addAction(QStringLiteral("&Online Help"));
+    mnuVisit = mnuHelp->addAction(QStringLiteral("&Visit Us Online"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Software"));
+    connect(mnuOnline, &QAction::triggered, this, [] { WebPages::OpenHelpPage(); });
+    connect(mnuVisit, &QAction::triggered, this, [] { WebPages::OpenHomePage(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { ShowPage(picAbout); });
+}
+
+void FrmAll::buildTray()
+{
+    mnuPopUp = new QMenu(this);
+    mnuPop = mnuPopUp->addAction(QStringLiteral("Show"));
+    mnuExit1 = mnuPopUp->addAction(QStringLiteral("Exit"));
+    mnuPopUp->setDefaultAction(mnuPop);
+    connect(mnuPop, &QAction::triggered, this, &FrmAll::mnuPop_Click);
+    connect(mnuExit1, &QAction::triggered, this, [this] { Unload(1); });
+
+    m_tray = new QSystemTrayIcon(Pictures::programIcon(), this);
+    m_tray->setToolTip(QStringLiteral("Recent"));
+    // The menu pops up on the right button; a left double-click means "Show"; a single
+    // left click does nothing.
+    m_tray->setContextMenu(mnuPopUp);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::DoubleClick)
+            mnuPop_Click();
+    });
+
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(5000);
+    m_trayWatch->setTimerType(Qt::VeryCoarseTimer);
+    connect(m_trayWatch, &QTimer::timeout, this, [this] {
+        // A tray has appeared since the window was minimised for want of one: move there.
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            return;
+        m_trayWatch->stop();
+        if (isMinimized())
+            SendToTray();
+    });
+}
+
+void FrmAll::centreOnScreen()
+{
+    if (m_centred)
+        return;
+    m_centred = true;
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const QSize size = frameGeometry().size();
+        move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+}
+
+bool FrmAll::Form_Load(const QStringList& arguments)
+{
+    // 1. The goal slots.
+    Picture1->LoadGoalSlots();
+    // 2. The lists of the settings page.
+    Picture3->fillLists();
+    // 3. Another instance runs: it comes forward and this one ends without storing anything.
+    if (hooks.handOverToRunningInstance && hooks.handOverToRunningInstance())
+        return false;
+    // 4. No library: nothing can be shown.
+    if (!LibraryFiles(AppFolder::path()).hasPluginsFolder()) {
+        Prompt::current().ask(QStringLiteral("Required File(s) To Run Zentrivo Is Missing\n"
+                                             "Please ReInstall Zentrivo"),
+                              Prompt::Icon::Critical, Prompt::Buttons::Ok);
+        return false;
+    }
+    // 5. Now and then, the update question; the program always opens on the Programs page.
+    if (hooks.remindToUpdate)
+        hooks.remindToUpdate();
+    ShowPage(Picture2);
+    // 6. The log-on launch choice lives in the log-on entry itself.
+    if (LogonLaunch::HasRunValue(AppFolder::baseName())) {
+        Picture3->optRun->setChecked(true); // runs optRun_Click
+        const bool tray =
+            m_store.GetSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
+                               QStringLiteral("False")) == QLatin1String("True");
+        Picture3->chkSysTray->setChecked(tray);
+    }
+    // 7. The program list.
+    Picture2->LoadProgramList();
+    // 8. The settings.
+    cmdLoadSettings_Click();
+    // 9. A log-on launch with "Start at system tray" ticked goes straight to the tray.
+    const bool logOnLaunch = arguments.join(QLatin1Char(' ')).contains(QLatin1String("/STARTUP"));
+    if (logOnLaunch && Picture3->chkSysTray->isChecked())
+        SendToTray();
+    // 10. A show left running at the last exit starts again.
+    if (settings.AutoDisplay)
+        cmdStart->click();
+    if (!isInTray() && !isMinimized()) {
+        centreOnScreen();
+        QMainWindow::show();
+    }
+    return true;
+}
+
+void FrmAll::ShowPage(QWidget* page)
+{
+    page->raise();
+    m_pageOrder.removeOne(page);
+    m_pageOrder.append(page);
+}
+
+QWidget* FrmAll::frontPage() const
+{
+    return m_pageOrder.isEmpty() ? nullptr : m_pageOrder.last();
+}
+
+void FrmAll::cmdLoadSettings_Click()
+{
+    StoredSettings::load(m_store, settings);
+    Picture3->showSettings();
+    m_settingsLoaded = true;
+}
+
+void FrmAll::cmdSaveSettings_Click()
+{
+    StoredSettings::save(m_store, settings);
+}
+
+void FrmAll::optRun_Click()
+{
+    LogonLaunch::UpdateRunValue(AppFolder::baseName(), QCoreApplication::applicationDirPath(),
+                                true);
+    Picture3->chkSysTray->setEnabled(true);
+    settings.RunAtStartup = true;
+}
+
+void FrmAll::optDontRun_Click()
+{
+    LogonLaunch::UpdateRunValue(AppFolder::baseName(), QCoreApplication::applicationDirPath(),
+                                false);
+    Picture3->chkSysTray->setEnabled(false);
+    Picture3->chkSysTray->setChecked(false); // a change stores "False" at once
+    settings.RunAtStartup = false;
+}
+
+void FrmAll::chkSysTray_Click()
+{
+    m_store.SaveSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
+                        Picture3->chkSysTray->isChecked() ? QStringLiteral("True")
+                                                          : QStringLiteral("False"));
+}
+
+void FrmAll::cmdFont_Click()
+{
+    // The choice is stored at the next save, with the rest of the settings.
+    CDB->chooseFor(settings);
+}
+
+void FrmAll::picExit1_Click()
+{
+    const Prompt::Answer answer = Prompt::current().ask(
+        QStringLiteral("Are You Sure You Want To Exit Zentrivo?\n"
+                       "If you exit now you will not be able to view the Subliminal Messages\n"
+                       "If you want to continue seeing Messages click on 'No'"),
+        Prompt::Icon::Exclamation, Prompt::Buttons::YesNo);
+    if (answer == Prompt::Answer::Yes) {
+        cmdExit_Click();
+        return;
+    }
+    if (!showCycle->isShowing())
+        showCycle->cmdStart_Click();
+}
+
+void FrmAll::cmdExit_Click()
+{
+    Unload(1);
+}
+
+void FrmAll::closeEvent(QCloseEvent* event)
+{
+    if (m_unloading) {
+        event->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_QueryUnload(cancel, 0);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void FrmAll::Form_QueryUnload(bool& cancel, int reason)
+{
+    if (reason == 0) {
+        // A close from the title bar only puts the program into the tray; the show goes on.
+        SendToTray();
+        cancel = true;
+        return;
+    }
+    // Before start-up has loaded the settings there is nothing of the user's to store, and
+    // storing the page's first values would replace the stored settings.
+    if (m_settingsLoaded)
+        cmdSaveSettings_Click();
+}
+
+void FrmAll::Form_Unload()
+{
+    if (m_thankYouOpened)
+        return;
+    m_thankYouOpened = true;
+    WebPages::OpenThankYouPage();
+}
+
+void FrmAll::Unload(int reason)
+{
+    if (m_unloaded || m_unloading)
+        return;
+    m_unloading = true;
+    bool cancel = false;
+    Form_QueryUnload(cancel, reason);
+    if (cancel) {
+        m_unloading = false;
+        return;
+    }
+    Form_Unload();
+    m_trayWatch->stop();
+    m_tray->hide();
+    hide();
+    m_unloaded = true;
+    m_unloading = false;
+    emit unloaded();
+}
+
+bool FrmAll::isInTray() const
+{
+    return m_tray->isVisible() && !isVisible();
+}
+
+void FrmAll::SendToTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Without a tray a hidden window could never be brought back: keep it in the
+        // taskbar, and move to the tray once one appears.
+        centreOnScreen();
+        showMinimized();
+        m_trayWatch->start();
+        return;
+    }
+    m_tray->show(); // a second send leaves the one icon as it is
+    setWindowState(windowState() | Qt::WindowMinimized);
+    hide();
+}
+
+void FrmAll::RemoveTrayIcon()
+{
+    m_tray->hide();
+}
+
+void FrmAll::mnuPop_Click()
+{
+    if (m_unloaded)
+        return;
+    m_trayWatch->stop();
+    centreOnScreen();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    QMainWindow::show();
+    raise();
+    activateWindow();
+    RemoveTrayIcon();
+}

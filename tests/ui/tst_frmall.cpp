@@ -1,0 +1,385 @@
+// The main window as a user meets it: start-up, pages, menus, and leaving the program.
+#include "core/AppFolder.h"
+#include "core/Browser.h"
+#include "core/Prompt.h"
+#include "display/ShowCycle.h"
+#include "settings/LogonLaunch.h"
+#include "settings/SettingsStore.h"
+#include "ui/AboutPage.h"
+#include "ui/FrmAll.h"
+#include "ui/ImageButton.h"
+#include "ui/ProgramsPage.h"
+#include "ui/SettingsPage.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct FakePrompt : Prompt
+{
+    struct Shown
+    {
+        QString text;
+        Icon icon;
+        Buttons buttons;
+    };
+    QList<Shown> shown;
+    QList<Answer> answers;
+    Answer ask(const QString& text, Icon icon, Buttons buttons) override
+    {
+        shown.append({text, icon, buttons});
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+};
+
+struct FakeBrowser : Browser
+{
+    QStringList opened;
+    void openUrl(const QUrl& url) override { opened.append(url.toString()); }
+};
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestFrmAll : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void opensOnProgramsPage();
+    void pageOrder_data();
+    void pageOrder();
+    void menus();
+    void missingPluginsEndsAndStoresNothing();
+    void firstLaunchStartsTheShow();
+    void stoppedShowOpensOnScreen();
+    void logOnLaunch_data();
+    void logOnLaunch();
+    void dontRunUnticksTrayBox();
+    void leaving_data();
+    void leaving();
+    void accessKeysRunTheirCommands();
+
+private:
+    std::unique_ptr<FrmAll> makeWindow();
+    QString iniPath() const { return m_dir->filePath("config/zentrivo/zentrivo.ini"); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_store;
+    FakePrompt m_prompt;
+    FakeBrowser m_browser;
+};
+
+void TestFrmAll::initTestCase()
+{
+    Prompt::set(&m_prompt);
+    Browser::set(&m_browser);
+    AppFolder::setBaseNameOverride("zentrivo");
+}
+
+void TestFrmAll::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath("config").toLocal8Bit());
+    const QString app = m_dir->filePath("app");
+    writeFile(app + "/plugins/Calm.txt", "\"breathe\",#TRUE#\r\n");
+    writeFile(app + "/plugins/Focus.txt", "\"one thing\",#TRUE#\r\n");
+    writeFile(app + "/FileNames.txt", "\"Calm\",#TRUE#\r\n\"Focus\",#FALSE#\r\n");
+    AppFolder::setOverride(app);
+    m_store = SettingsStore::atIniFile(iniPath());
+    m_prompt.shown.clear();
+    m_prompt.answers.clear();
+    m_browser.opened.clear();
+}
+
+void TestFrmAll::cleanup()
+{
+    m_store.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<FrmAll> TestFrmAll::makeWindow()
+{
+    return std::make_unique<FrmAll>(*m_store);
+}
+
+void TestFrmAll::opensOnProgramsPage()
+{
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    QCOMPARE(frm->frontPage(), frm->Picture2);
+    QVERIFY(frm->isVisible());
+    QCOMPARE(frm->windowTitle(), QStringLiteral("Zentrivo v1.0"));
+    QCOMPARE(frm->centralWidget()->size(), QSize(570, 447));
+}
+
+void TestFrmAll::pageOrder_data()
+{
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("front");
+    QTest::newRow("settings, About, OK") << QStringList{"settings", "about", "ok"} << "Picture3";
+    QTest::newRow("About twice, OK") << QStringList{"goals", "about", "about", "ok"} << "Picture1";
+    QTest::newRow("same page twice") << QStringList{"settings", "settings"} << "Picture3";
+    QTest::newRow("goals, then programs") << QStringList{"goals", "programs"} << "Picture2";
+}
+
+void TestFrmAll::pageOrder()
+{
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, front);
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    for (const QString& c : clicks) {
+        if (c == "about") {
+            frm->mnuAbout->trigger();
+            continue;
+        }
+        ImageButton* button = c == "settings"   ? frm->picSettings
+                              : c == "goals"    ? frm->picGoals
+                              : c == "programs" ? frm->picPrograms2
+                                                : frm->picAbout->picOK;
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    QCOMPARE(frm->frontPage()->objectName(), front);
+    // The page in front is the one a user sees at the middle of the page area.
+    const QPoint middle = frm->centralWidget()->mapTo(frm.get(), QPoint(8 + 276, 84 + 155));
+    QWidget* hit = frm->childAt(middle);
+    while (hit && hit->parentWidget() != frm->centralWidget())
+        hit = hit->parentWidget();
+    QCOMPARE(hit ? hit->objectName() : QString(), front);
+}
+
+void TestFrmAll::menus()
+{
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    QStringList bar;
+    for (QAction* a : frm->menuBar()->actions())
+        bar << a->text();
+    QCOMPARE(bar, (QStringList{"&File", "&Help"}));
+    QStringList file, help, tray;
+    for (QAction* a : frm->mnuFile->actions())
+        file << a->text();
+    for (QAction* a : frm->mnuHelp->actions())
+        help << a->text();
+    for (QAction* a : frm->mnuPopUp->actions())
+        tray << a->text();
+    QCOMPARE(file, QStringList{"E&xit"});
+    QCOMPARE(help, (QStringList{"&Online Help", "&Visit Us Online", "&About Software"}));
+    QCOMPARE(tray, (QStringList{"Show", "Exit"}));
+    QCOMPARE(frm->mnuPopUp->defaultAction(), frm->mnuPop);
+
+    frm->mnuOnline->trigger();
+    QTest::mouseClick(frm->picHelp, Qt::LeftButton, {}, QPoint(5, 5));
+    frm->mnuVisit->trigger();
+    QCOMPARE(m_browser.opened,
+             (QStringList{"https://zentrivo.example/zentrivo-help/",
+                          "https://zentrivo.example/zentrivo-help/", "https://zentrivo.example"}));
+}
+
+void TestFrmAll::missingPluginsEndsAndStoresNothing()
+{
+    QDir(AppFolder::path() + "/plugins").removeRecursively();
+    m_store->SaveSetting("Settings", "DispInterval", "7");
+    const QByteArray before = readFile(iniPath());
+    auto frm = makeWindow();
+    QVERIFY(!frm->Form_Load({}));
+    QCOMPARE(m_prompt.shown.size(), 1);
+    QCOMPARE(m_prompt.shown[0].text, QStringLiteral("Required File(s) To Run Zentrivo Is Missing\n"
+                                                    "Please ReInstall Zentrivo"));
+    QCOMPARE(m_prompt.shown[0].icon, Prompt::Icon::Critical);
+    QCOMPARE(m_prompt.shown[0].buttons, Prompt::Buttons::Ok);
+    QVERIFY(!frm->isVisible());
+    frm.reset();
+    QCOMPARE(readFile(iniPath()), before);
+    QVERIFY(m_browser.opened.isEmpty());
+}
+
+void TestFrmAll::firstLaunchStartsTheShow()
+{
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    QVERIFY(frm->showCycle->isShowing());
+    QCOMPARE(frm->cmdStart->text(), QStringLiteral("Stop"));
+    QCOMPARE(frm->picStart->pictureKey(), QStringLiteral("stop-showing"));
+    // Sent away: into the tray, or minimised where the desktop has no tray.
+    QVERIFY(frm->isInTray() || frm->isMinimized());
+    // The press stored the state from before it.
+    QCOMPARE(m_store->GetSetting("Settings", "AutoDisplay"), QStringLiteral("True"));
+}
+
+void TestFrmAll::stoppedShowOpensOnScreen()
+{
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({"/STARTUP"}));
+    QVERIFY(!frm->showCycle->isShowing());
+    QVERIFY(frm->isVisible() && !frm->isMinimized());
+    QVERIFY(!frm->Picture3->chkSysTray->isEnabled());
+    QVERIFY(frm->Picture3->optDontRun->isChecked());
+}
+
+void TestFrmAll::logOnLaunch_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<bool>("sentAway");
+    QTest::newRow("/STARTUP, box ticked") << QStringList{"/STARTUP"} << "True" << true << true;
+    QTest::newRow("/startup, box ticked") << QStringList{"/startup"} << "True" << true << false;
+    QTest::newRow("no switch, box ticked") << QStringList{} << "True" << true << false;
+    QTest::newRow("/STARTUP, box unticked") << QStringList{"/STARTUP"} << "False" << false << false;
+    QTest::newRow("/STARTUP, lower-case true")
+        << QStringList{"/STARTUP"} << "true" << false << false;
+    QTest::newRow("/STARTUP among others")
+        << QStringList{"-x", "a/STARTUPb"} << "True" << true << true;
+}
+
+void TestFrmAll::logOnLaunch()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, stored);
+    QFETCH(bool, ticked);
+    QFETCH(bool, sentAway);
+    LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
+    LogonLaunch::UpdateRunValue("zentrivo", "/opt/zentrivo", true);
+    QVERIFY(LogonLaunch::HasRunValue("zentrivo"));
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    m_store->SaveSetting("Settings", "RunAtSysTray", stored);
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load(arguments));
+    QVERIFY(frm->Picture3->optRun->isChecked());
+    QVERIFY(frm->Picture3->chkSysTray->isEnabled());
+    QCOMPARE(frm->Picture3->chkSysTray->isChecked(), ticked);
+    QCOMPARE(frm->isInTray() || frm->isMinimized(), sentAway);
+    QVERIFY(!frm->showCycle->isShowing());
+    LogonLaunch::setExecutablePathOverride({});
+}
+
+void TestFrmAll::dontRunUnticksTrayBox()
+{
+    LogonLaunch::UpdateRunValue("zentrivo", "/opt/zentrivo", true);
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    m_store->SaveSetting("Settings", "RunAtSysTray", "True");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    QVERIFY(frm->Picture3->chkSysTray->isChecked());
+    QTest::mouseClick(frm->Picture3->optDontRun, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!frm->Picture3->chkSysTray->isChecked());
+    QVERIFY(!frm->Picture3->chkSysTray->isEnabled());
+    QCOMPARE(m_store->GetSetting("Settings", "RunAtSysTray"), QStringLiteral("False"));
+    QVERIFY(!LogonLaunch::HasRunValue("zentrivo"));
+}
+
+void TestFrmAll::leaving_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("showing");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<QString>("autoDisplay"); // stored afterwards; empty: nothing stored
+    QTest::addColumn<bool>("showingAfter");
+    QTest::newRow("close box, show running") << "close" << true << false << "" << true;
+    QTest::newRow("close box, show stopped") << "close" << false << false << "" << false;
+    QTest::newRow("exit question Yes") << "yes" << true << true << "True" << false;
+    QTest::newRow("exit question No, show stopped") << "no" << false << false << "False" << true;
+    QTest::newRow("exit question No, show running") << "no" << true << false << "" << true;
+    QTest::newRow("File Exit while showing") << "file" << true << true << "True" << false;
+    QTest::newRow("File Exit, show stopped") << "file" << false << true << "False" << false;
+    QTest::newRow("tray Exit") << "tray" << true << true << "True" << false;
+    QTest::newRow("end of the desktop session") << "session" << true << true << "True" << false;
+}
+
+void TestFrmAll::leaving()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, showing);
+    QFETCH(bool, ends);
+    QFETCH(QString, autoDisplay);
+    QFETCH(bool, showingAfter);
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    if (showing)
+        frm->showCycle->cmdStart_Click();
+    frm->mnuPop_Click();
+    QFile::remove(iniPath()); // from here on, only what leaving stores
+    QSignalSpy unloaded(frm.get(), &FrmAll::unloaded);
+
+    if (how == "close") {
+        frm->close();
+    } else if (how == "yes" || how == "no") {
+        m_prompt.answers = {how == "yes" ? Prompt::Answer::Yes : Prompt::Answer::No};
+        QTest::mouseClick(frm->picExit1, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(m_prompt.shown.last().text,
+                 QStringLiteral("Are You Sure You Want To Exit Zentrivo?\n"
+                                "If you exit now you will not be able to view the Subliminal "
+                                "Messages\nIf you want to continue seeing Messages click on 'No'"));
+        QCOMPARE(m_prompt.shown.last().icon, Prompt::Icon::Exclamation);
+        QCOMPARE(m_prompt.shown.last().buttons, Prompt::Buttons::YesNo);
+    } else if (how == "file") {
+        frm->mnuExit->trigger();
+    } else if (how == "tray") {
+        frm->mnuExit1->trigger();
+    } else if (how == "session") {
+        frm->Unload(2);
+    }
+
+    QCOMPARE(unloaded.size(), ends ? 1 : 0);
+    QCOMPARE(frm->isUnloaded(), ends);
+    QCOMPARE(frm->showCycle->isShowing() && !frm->isUnloaded(), showingAfter);
+    if (autoDisplay.isEmpty())
+        QVERIFY(!QFile::exists(iniPath()));
+    else
+        QCOMPARE(m_store->GetSetting("Settings", "AutoDisplay"), autoDisplay);
+    const QStringList thankYou{"https://zentrivo.example/thankyou-for-using-zentrivo.php"};
+    QCOMPARE(m_browser.opened, ends ? thankYou : QStringList());
+    if (ends) {
+        frm->Unload(1); // a second request ends nothing more
+        QCOMPARE(m_browser.opened, thankYou);
+    }
+}
+
+void TestFrmAll::accessKeysRunTheirCommands()
+{
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    QApplication::setActiveWindow(frm.get());
+    QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+    // A button's access key presses it the way a click does, after a short flash.
+    QTest::keyClick(frm.get(), Qt::Key_X, Qt::AltModifier);
+    QTRY_VERIFY(frm->isUnloaded());
+}
+
+QTEST_MAIN(TestFrmAll)
+#include "tst_frmall.moc"
