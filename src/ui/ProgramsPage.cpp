@@ -107,7 +107,10 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
     setObjectName(QStringLiteral("Picture2"));
     setFixedSize(553, 311);
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(Palette::pageStyleSheet());
+    // An empty tick box must stand out from the dark list as clearly as a ticked one.
+    setStyleSheet(Palette::pageStyleSheet() +
+                  QStringLiteral("QTreeView::indicator:unchecked { border: 1px solid "
+                                 "rgb(139, 198, 250); background-color: rgb(4, 64, 115); }"));
     QFont font(Palette::fontFamily);
     font.setPointSize(8);
     setFont(font);

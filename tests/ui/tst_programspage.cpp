@@ -862,6 +862,34 @@ private slots:
         p.nameBox()->setText("Keyed");
         QTest::keyClick(&p.page, Qt::Key_C, Qt::AltModifier);
         QTRY_COMPARE(lib.read("FileNames.txt"), rec("P", false) + rec("Keyed"));
+        // With the edit box empty, Edit is disabled and Alt+D belongs to Delete alone.
+        QCOMPARE(p.editBox()->text(), QString());
+        QTest::keyClick(&p.page, Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(!lib.exists("plugins/Keyed.txt"));
+        QCOMPARE(lib.read("FileNames.txt"), rec("P", false));
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    void programThatCannotBeDeleted()
+    {
+        if (::geteuid() == 0)
+            QSKIP("running as root: folder permissions do not stop root's writes");
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("plugins/B.txt", rec("b"));
+        lib.write("FileNames.txt", rec("A") + rec("B", false));
+        Page p(lib);
+        QVERIFY(QFile::setPermissions(lib.path("plugins"), QFile::ReadOwner | QFile::ExeOwner));
+        Page::clickRow(p.programs(), 1);
+        p.click("picDeleteFile");
+        QFile::setPermissions(lib.path("plugins"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QVERIFY(m_prompt->shown[0].text.startsWith("The program \"B\" was not deleted"));
+        QCOMPARE(lib.read("plugins/B.txt"), rec("b"));
+        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "B"}));
+        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, false}));
+        QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("B", false));
     }
 };
 
