@@ -33,57 +33,57 @@ SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
 
     // Left: log-on launch and the tray.
     picRun = new QGroupBox(QStringLiteral("Run on Windows Start-Up"), this);
-    picRun->setGeometry(8, 28, 196, 224);
+    picRun->setGeometry(8, 28, 168, 224);
     optRun = new QRadioButton(QStringLiteral("Run at start-up"), picRun);
-    optRun->setGeometry(10, 22, 176, 20);
+    optRun->setGeometry(8, 22, 156, 20);
     optDontRun = new QRadioButton(QStringLiteral("Don't run at start-up"), picRun);
-    optDontRun->setGeometry(10, 44, 176, 20);
+    optDontRun->setGeometry(8, 44, 156, 20);
     optDontRun->setChecked(true);
     chkSysTray = new QCheckBox(QStringLiteral("Start at system tray"), picRun);
-    chkSysTray->setGeometry(10, 68, 176, 20);
+    chkSysTray->setGeometry(8, 68, 156, 20);
     chkSysTray->setEnabled(false);
     lblNote = label(QStringLiteral("This is a very important setting. Remember that if you want "
                                    "to get the most benefit from this program then you must "
                                    "have it running at all times.\nIt is also important that you "
                                    "keep your goals in mind, hence starting in system tray will "
                                    "be a deterrent to those goals."),
-                    picRun, {10, 92, 178, 126});
+                    picRun, {8, 92, 154, 128});
     lblNote->setWordWrap(true);
     lblNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblNote->setStyleSheet(QStringLiteral("font-size: 7pt;"));
 
     // Middle: how often and how long.
     picMessageFrequency = new QGroupBox(QStringLiteral("Message Frequency"), this);
-    picMessageFrequency->setGeometry(212, 28, 166, 138);
+    picMessageFrequency->setGeometry(182, 28, 180, 138);
     auto* freqText = label(QStringLiteral("Below you can set the interval between each message "
                                           "and duration for which each message is displayed."),
-                           picMessageFrequency, {8, 18, 152, 58});
+                           picMessageFrequency, {8, 18, 166, 58});
     freqText->setWordWrap(true);
     freqText->setStyleSheet(QStringLiteral("font-size: 7pt;"));
-    label(QStringLiteral("Display every"), picMessageFrequency, {8, 82, 84, 20});
+    label(QStringLiteral("Display every"), picMessageFrequency, {8, 82, 80, 20});
     cboDispInterval = new QComboBox(picMessageFrequency);
-    cboDispInterval->setGeometry(92, 82, 44, 20);
-    label(QStringLiteral("Sec"), picMessageFrequency, {140, 82, 24, 20});
-    label(QStringLiteral("Display for"), picMessageFrequency, {8, 108, 84, 20});
+    cboDispInterval->setGeometry(88, 82, 50, 20);
+    label(QStringLiteral("Sec"), picMessageFrequency, {142, 82, 36, 20});
+    label(QStringLiteral("Display for"), picMessageFrequency, {8, 108, 80, 20});
     cboDispDuration = new QComboBox(picMessageFrequency);
-    cboDispDuration->setGeometry(92, 108, 44, 20);
-    label(QStringLiteral("MilliSec"), picMessageFrequency, {138, 108, 28, 20})
-        ->setStyleSheet(QStringLiteral("font-size: 6pt;"));
+    cboDispDuration->setGeometry(88, 108, 50, 20);
+    label(QStringLiteral("MilliSec"), picMessageFrequency, {142, 108, 36, 20})
+        ->setStyleSheet(QStringLiteral("font-size: 7pt;"));
 
     // Right: where, and in which font.
     picMessageLocation = new QGroupBox(QStringLiteral("Message Location"), this);
-    picMessageLocation->setGeometry(386, 28, 159, 138);
+    picMessageLocation->setGeometry(368, 28, 177, 138);
     optLocation[1] = new QRadioButton(QStringLiteral("Centre of the Screen"), picMessageLocation);
-    optLocation[1]->setGeometry(8, 24, 148, 20);
+    optLocation[1]->setGeometry(8, 24, 166, 20);
     optLocation[0] = new QRadioButton(QStringLiteral("Randomly on the Screen"), picMessageLocation);
-    optLocation[0]->setGeometry(8, 48, 148, 20);
+    optLocation[0]->setGeometry(8, 48, 166, 20);
     optLocation[0]->setChecked(true);
     picFont = new ImageButton(QStringLiteral("font"), picMessageLocation);
-    picFont->move((159 - picFont->width()) / 2, 98);
+    picFont->move((177 - picFont->width()) / 2, 98);
 
     // Lower: the order.
     picMessageDisplay = new QGroupBox(QStringLiteral("Message Display Order"), this);
-    picMessageDisplay->setGeometry(212, 174, 333, 78);
+    picMessageDisplay->setGeometry(182, 174, 363, 78);
     optMessage[1] = new QRadioButton(QStringLiteral("As Written"), picMessageDisplay);
     optMessage[1]->setGeometry(16, 30, 140, 20);
     optMessage[0] = new QRadioButton(QStringLiteral("Random"), picMessageDisplay);
