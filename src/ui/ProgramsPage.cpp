@@ -180,7 +180,7 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
     m_picStart1 = new ImageButton(QStringLiteral("start-showing-2"), this);
     m_picStart1->setObjectName(QStringLiteral("picStart1"));
     m_picStart1->setPair(QStringLiteral("stop-showing-2"), QStringLiteral("stop-showing-2-hyper"));
-    m_picStart1->setGeometry((553 - 420) / 2, 264, 420, 41);
+    m_picStart1->move((553 - m_picStart1->width()) / 2, 264);
 
     // The actions live in command buttons below the visible area: they are never seen, but
     // their access keys work while the window is shown.
@@ -188,6 +188,9 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
         auto* button = new QPushButton(caption, this);
         button->setObjectName(name);
         button->setGeometry(x, 2000, 80, 24);
+        // Never reached by Tab, and a shared access key (Alt+D is both "&Delete" and "E&dit")
+        // must not move the focus to a button nobody can see.
+        button->setFocusPolicy(Qt::NoFocus);
         return button;
     };
     m_cmdCreateFile = command(QStringLiteral("&Create"), QStringLiteral("cmdCreateFile"), 0);
