@@ -18,7 +18,6 @@ int main(int argc, char** argv)
     // unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(AppFolder::baseName());
-    QApplication::setApplicationDisplayName(QStringLiteral("Zentrivo"));
     QApplication::setDesktopFileName(QStringLiteral("zentrivo"));
 
     AppFolder::prepare();
