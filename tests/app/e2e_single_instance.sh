@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Two real processes: a second launch brings the running instance forward (also from the
+# tray) and ends at once with status 0, touching no stored file; an instance killed outright
+# leaves nothing behind that stops the next start.
+#   e2e_single_instance.sh <path of the zentrivo executable>
+set -euo pipefail
+exe=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+wait_for() { # seconds, command...
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+}
+main_window() { # the id of the visible main window, if any
+    local w
+    for w in $(xdotool search --onlyvisible --name "^Zentrivo v1.0$" 2>/dev/null); do
+        geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+        eval "$geometry"
+        [ "$WIDTH" -eq 570 ] && echo "$w" && return 0
+    done
+    return 1
+}
+no_main_window() { ! main_window >/dev/null; }
+
+cp -r "$(dirname "$exe")" "$work/app"
+export XDG_CONFIG_HOME=$work/config
+mkdir -p "$XDG_CONFIG_HOME/zentrivo"
+printf '[Settings]\nAutoDisplay=False\n' >"$XDG_CONFIG_HOME/zentrivo/zentrivo.ini"
+
+trayer --edge top --align left --widthtype pixel --width 48 --height 24 >/dev/null 2>&1 &
+pids+=($!)
+wait_for 10 xdotool search --class trayer >/dev/null || fail "the tray host did not start"
+
+"$work/app/zentrivo" >"$work/first.log" 2>&1 &
+first=$!
+pids+=($first)
+wait_for 15 main_window >/dev/null || fail "the first instance did not open its window"
+
+# Start the show: the window goes to the tray.
+win=$(main_window)
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $((X + 335 + 117)) $((Y + HEIGHT - 447 + 412 + 15)) click 1
+wait_for 5 no_main_window || fail "starting the show did not send the window to the tray"
+sleep 0.5
+
+ini=$XDG_CONFIG_HOME/zentrivo/zentrivo.ini
+cp "$ini" "$work/ini.before"
+cp "$work/app/FileNames.txt" "$work/selection.before"
+
+for switch in "" "/STARTUP"; do
+    start=$(date +%s%N)
+    status=0
+    timeout 10 "$work/app/zentrivo" $switch >"$work/second.log" 2>&1 || status=$?
+    elapsed_ms=$((($(date +%s%N) - start) / 1000000))
+    [ "$status" -eq 0 ] || fail "the second launch ($switch) ended with status $status"
+    [ "$elapsed_ms" -lt 1000 ] || fail "the second launch ($switch) took ${elapsed_ms} ms"
+    wait_for 5 main_window >/dev/null || fail "the running instance did not come forward"
+    cmp -s "$ini" "$work/ini.before" || fail "the second launch changed the settings file"
+    cmp -s "$work/app/FileNames.txt" "$work/selection.before" ||
+        fail "the second launch changed FileNames.txt"
+    echo "second launch '$switch': ended in ${elapsed_ms} ms, status 0, first instance in front"
+    # Back to the tray for the next round: the close box only hides the window.
+    xdotool windowclose "$(main_window)" 2>/dev/null || true
+    wait_for 5 no_main_window || xdotool windowunmap "$(main_window)"
+done
+
+# A crashed instance leaves its socket behind; the next start must not be stopped by it.
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+"$work/app/zentrivo" >"$work/third.log" 2>&1 &
+third=$!
+pids+=($third)
+# The press that started the show stored the state from before it (off), so the window opens.
+wait_for 15 main_window >/dev/null || fail "a start after a crash did not open its window"
+kill -0 "$third" 2>/dev/null || fail "a start after a crash did not keep running"
+echo "PASS: one instance only; a stale server after a crash does not block the next start"
