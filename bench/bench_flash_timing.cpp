@@ -42,6 +42,9 @@ public:
     qint64 hiddenAt = -1;
     std::vector<double> onScreenMs;
     std::vector<double> gapMs;
+    qint64 pacingTickAt = -1;
+    std::vector<double> pacingLateMs; // from a hide to the pacing clock's tick, less the interval
+    std::vector<double> beatMs;       // from the pacing clock's tick to the show event
     QEventLoop* waitForHide = nullptr;
     QMap<QString, int> timerEvents; // since the last show
     std::vector<QMap<QString, int>> timerEventsPerBeat;
@@ -59,6 +62,9 @@ public:
                 if (hiddenAt >= 0)
                     gapMs.push_back(double(now - hiddenAt) / 1e6);
                 shownAt = now;
+                if (pacingTickAt >= 0)
+                    beatMs.push_back(double(now - pacingTickAt) / 1e6);
+                pacingTickAt = -1;
                 flash = static_cast<FrmDisp*>(object);
                 timerEventsPerBeat.push_back(timerEvents);
                 timerEvents.clear();
@@ -75,9 +81,13 @@ public:
             break;
         case QEvent::Timer: {
             QString name = QString::fromLatin1(object->metaObject()->className());
-            if (object == pacing)
+            if (object == pacing) {
                 name = QStringLiteral("pacing clock");
-            else if (flash && object == &flash->Timer1())
+                pacingTickAt = clock.nsecsElapsed();
+                if (hiddenAt >= 0)
+                    pacingLateMs.push_back(double(pacingTickAt - hiddenAt) / 1e6 -
+                                           double(pacing->interval()));
+            } else if (flash && object == &flash->Timer1())
                 name = QStringLiteral("duration clock");
             ++timerEvents[name];
             break;
@@ -153,8 +163,10 @@ int main(int argc, char** argv)
                 kFlashesPerDuration);
     std::printf("%10s %10s %10s %10s\n", "duration", "median", "p99", "worst");
 
+    // --gap-only skips the duration part.
+    const bool gapOnly = QCoreApplication::arguments().contains(QStringLiteral("--gap-only"));
     cycle.cmdStart_Click();
-    for (int index = 0; index < DurationChoices::count; ++index) {
+    for (int index = 0; index < DurationChoices::count && !gapOnly; ++index) {
         settings.DispDuration = index;
         watch.onScreenMs.clear();
         for (int i = 0; i < kFlashesPerDuration; ++i) {
@@ -181,6 +193,8 @@ int main(int argc, char** argv)
     watch.gapMs.clear();
     watch.onScreenMs.clear();
     watch.timerEventsPerBeat.clear();
+    watch.pacingLateMs.clear();
+    watch.beatMs.clear();
     cycle.cmdStart_Click(); // start: the first beat comes one interval later
     watch.timerEvents.clear();
     while (int(watch.gapMs.size()) < kGapBeats) {
@@ -202,6 +216,11 @@ int main(int argc, char** argv)
     std::printf("%10.3f %10.3f %10.3f\n", gap.median, gap.p99, gap.worst);
     std::printf("time on screen in the same run (20 ms): median %.3f, p99 %.3f\n", shown.median,
                 shown.p99);
+    const Figures late = figures(watch.pacingLateMs);
+    const Figures beat = figures(watch.beatMs);
+    std::printf("of the gap: pacing clock late by median %.3f, p99 %.3f; its tick to the show "
+                "event median %.3f, p99 %.3f\n",
+                late.median, late.p99, beat.median, beat.p99);
 
     // Timer events from one show to the next: the first entry holds the wait before the
     // first beat, so it is left out.

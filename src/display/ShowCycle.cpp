@@ -22,7 +22,10 @@ ShowCycle::ShowCycle(DisplaySettings& settings, SettingsStore& store, const QStr
 }
 
 // A message still on the screen keeps its own clock and goes when its duration ends.
-ShowCycle::~ShowCycle() = default;
+ShowCycle::~ShowCycle()
+{
+    delete m_prepared.data();
+}
 
 bool ShowCycle::isShowing() const
 {
@@ -83,6 +86,7 @@ void ShowCycle::stopShow()
     m_timer.stop();
     m_timer.setInterval(0);
     unloadDisplayWindow();
+    delete m_prepared.data();
     setCaptions(kStartCaption);
     m_settings.AutoDisplay = false;
     if (setPictures)
@@ -96,6 +100,15 @@ void ShowCycle::enablePacingClock()
     // An interval of 0 would fire at once and for ever; the clock then stays idle instead.
     if (m_timer.interval() > 0)
         m_timer.start();
+    prepareWindow();
+}
+
+void ShowCycle::prepareWindow()
+{
+    if (m_prepared || m_pool.isEmpty())
+        return;
+    m_prepared = new FrmDisp(this);
+    m_prepared->winId(); // makes the native window now, not at the beat
 }
 
 void ShowCycle::unloadDisplayWindow()
@@ -114,7 +127,8 @@ void ShowCycle::Timer1_Timer()
         // running so the next beat comes one interval later.
         return;
     }
-    m_disp = new FrmDisp(this);
+    m_disp = m_prepared ? m_prepared.data() : new FrmDisp(this);
+    m_prepared = nullptr;
     m_disp->dressLabel(m_settings.messageFont(),
                        DisplaySettings::colorFromValue(m_settings.FontColor));
 

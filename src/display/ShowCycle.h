@@ -45,6 +45,7 @@ public:
 
     bool isShowing() const;
     QTimer& Timer1() { return m_timer; }
+    // The window of the message on the screen, or nullptr between messages.
     FrmDisp* displayWindow() const;
     MessagePool& pool() { return m_pool; }
     int NextMessageIndex() const { return m_next; }
@@ -58,6 +59,7 @@ private:
     void stopShow();
     void setCaptions(const QString& caption);
     void unloadDisplayWindow();
+    void prepareWindow();
 
     DisplaySettings& m_settings;
     SettingsStore& m_store;
@@ -68,4 +70,7 @@ private:
     qint32 m_next = 0;
     QTimer m_timer;
     QPointer<FrmDisp> m_disp;
+    // The next message's window, made fresh and hidden in the pause before its beat, so that
+    // the beat itself only dresses and shows it.
+    QPointer<FrmDisp> m_prepared;
 };

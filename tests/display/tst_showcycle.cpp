@@ -6,12 +6,14 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -80,6 +82,8 @@ struct Rig
     }
     ~Rig()
     {
+        if (cycle)
+            delete cycle->displayWindow();
         cycle.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -298,6 +302,9 @@ void TestShowCycle::stopWhileVisibleRemovesItAndNoBeatFollows()
 
     rig.cycle->cmdStart_Click();
     QVERIFY(!shown);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QVERIFY(std::none_of(windows.begin(), windows.end(),
+                         [](QWidget* w) { return qobject_cast<FrmDisp*>(w); }));
     QVERIFY(!rig.cycle->Timer1().isActive());
     QCOMPARE(rig.cmdStart.text(), "Start Showing Subliminal Messages");
     QCOMPARE(rig.cmdNext.text(), "Start Showing Subliminal Messages");
