@@ -265,6 +265,9 @@ QString ProgramsPage::nameRefusal(const QString& name)
             return QStringLiteral("it holds the character %1, which a file name cannot hold.")
                 .arg(c);
     }
+    if (name.startsWith(QLatin1Char('.')))
+        return QStringLiteral("it begins with a dot, which hides the file on Linux and macOS, "
+                              "so the program would not be listed again.");
     if (name.endsWith(QLatin1Char('.')))
         return QStringLiteral("it ends with a dot, which Windows drops from file names, so "
                               "the file would not be found again.");

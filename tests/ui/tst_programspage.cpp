@@ -310,6 +310,8 @@ private slots:
                                   << "character ?";
         QTest::newRow("star") << "a*b"
                               << "character *";
+        QTest::newRow("leading dot") << ".hidden"
+                                     << "begins with a dot";
         QTest::newRow("trailing dot") << "name."
                                       << "ends with a dot";
         QTest::newRow("trailing dot before spaces") << "name.  "
