@@ -1,0 +1,195 @@
+// The tray on a real X server with a tray host: the icon, its tip and menu, the start-up
+// rule for a log-on launch, and coming back from the tray.
+#include "core/AppFolder.h"
+#include "core/Browser.h"
+#include "core/Prompt.h"
+#include "display/ShowCycle.h"
+#include "settings/LogonLaunch.h"
+#include "settings/SettingsStore.h"
+#include "ui/FrmAll.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct SilentPrompt : Prompt
+{
+    Answer ask(const QString&, Icon, Buttons b) override
+    {
+        return b == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+};
+struct NoBrowser : Browser
+{
+    void openUrl(const QUrl&) override {}
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// How many icons the tray host holds: the windows embedded in its panel.
+int iconsInTray()
+{
+    QProcess find;
+    find.start(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("trayer")});
+    find.waitForFinished(5000);
+    int icons = 0;
+    for (const QByteArray& id : find.readAllStandardOutput().split('\n')) {
+        if (id.trimmed().isEmpty())
+            continue;
+        QProcess tree;
+        tree.start(QStringLiteral("xwininfo"),
+                   {QStringLiteral("-id"), QString::fromLatin1(id.trimmed()),
+                    QStringLiteral("-children")});
+        tree.waitForFinished(5000);
+        const QByteArray out = tree.readAllStandardOutput();
+        if (!out.contains("\"panel\""))
+            continue;
+        for (const QByteArray& line : out.split('\n')) {
+            // The panel keeps a 1 x 1 window of its own; every other child holds an icon.
+            if (line.startsWith("     0x") && !line.contains(" 1x1+"))
+                ++icons;
+        }
+    }
+    return icons;
+}
+} // namespace
+
+class TestTray : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void logOnLaunchLeavesExactlyOneIcon();
+    void clicksOnTheIcon_data();
+    void clicksOnTheIcon();
+    void exitFromTheTray();
+
+private:
+    std::unique_ptr<FrmAll> startInTray();
+
+    QProcess m_trayer;
+    SilentPrompt m_prompt;
+    NoBrowser m_browser;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_store;
+};
+
+void TestTray::initTestCase()
+{
+    Prompt::set(&m_prompt);
+    Browser::set(&m_browser);
+    AppFolder::setBaseNameOverride(QStringLiteral("zentrivo"));
+    m_trayer.start(QStringLiteral("trayer"),
+                   {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                    QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                    QStringLiteral("--width"), QStringLiteral("96"), QStringLiteral("--height"),
+                    QStringLiteral("24")});
+    QVERIFY2(m_trayer.waitForStarted(5000), "trayer, the tray host, is needed");
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+}
+
+void TestTray::cleanupTestCase()
+{
+    m_trayer.kill();
+    m_trayer.waitForFinished();
+}
+
+void TestTray::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toLocal8Bit());
+    const QString app = m_dir->filePath(QStringLiteral("app"));
+    writeFile(app + "/plugins/Calm.txt", "\"breathe\",#TRUE#\r\n");
+    writeFile(app + "/FileNames.txt", "\"Calm\",#TRUE#\r\n");
+    AppFolder::setOverride(app);
+    m_store = SettingsStore::atIniFile(m_dir->filePath(QStringLiteral("z.ini")));
+}
+
+void TestTray::cleanup()
+{
+    LogonLaunch::setExecutablePathOverride({});
+    m_store.reset();
+    m_dir.reset();
+}
+
+// A log-on launch with "Start at system tray" ticked and the show left running: the start-up
+// rule and the show's start both send the window to the tray.
+std::unique_ptr<FrmAll> TestTray::startInTray()
+{
+    LogonLaunch::setExecutablePathOverride(QStringLiteral("/opt/zentrivo/zentrivo"));
+    LogonLaunch::UpdateRunValue(QStringLiteral("zentrivo"), QStringLiteral("/opt/zentrivo"), true);
+    m_store->SaveSetting(QStringLiteral("Settings"), QStringLiteral("RunAtSysTray"),
+                         QStringLiteral("True"));
+    auto frm = std::make_unique<FrmAll>(*m_store);
+    if (!frm->Form_Load({QStringLiteral("/STARTUP")}))
+        return nullptr;
+    return frm;
+}
+
+void TestTray::logOnLaunchLeavesExactlyOneIcon()
+{
+    auto frm = startInTray();
+    QVERIFY(frm);
+    QVERIFY(frm->showCycle->isShowing());
+    QVERIFY(frm->isInTray());
+    QVERIFY(!frm->isVisible());
+    QCOMPARE(frm->trayIcon()->toolTip(), QStringLiteral("Recent"));
+    QCOMPARE(frm->trayIcon()->contextMenu(), frm->mnuPopUp);
+    QTRY_COMPARE_WITH_TIMEOUT(iconsInTray(), 1, 5000);
+
+    frm->mnuPop->trigger(); // "Show"
+    QVERIFY(frm->isVisible());
+    QVERIFY(!frm->isMinimized());
+    QVERIFY(!frm->trayIcon()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(iconsInTray(), 0, 5000);
+    QVERIFY(frm->showCycle->isShowing()); // the show went on all along
+}
+
+void TestTray::clicksOnTheIcon_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("single left click does nothing") << int(QSystemTrayIcon::Trigger) << false;
+    QTest::newRow("left double-click shows") << int(QSystemTrayIcon::DoubleClick) << true;
+    QTest::newRow("middle click does nothing") << int(QSystemTrayIcon::MiddleClick) << false;
+}
+
+void TestTray::clicksOnTheIcon()
+{
+    QFETCH(int, reason);
+    QFETCH(bool, shown);
+    auto frm = startInTray();
+    QVERIFY(frm);
+    emit frm->trayIcon()->activated(QSystemTrayIcon::ActivationReason(reason));
+    QCOMPARE(frm->isVisible(), shown);
+    QCOMPARE(frm->trayIcon()->isVisible(), !shown);
+}
+
+void TestTray::exitFromTheTray()
+{
+    auto frm = startInTray();
+    QVERIFY(frm);
+    frm->mnuExit1->trigger();
+    QVERIFY(frm->isUnloaded());
+    QVERIFY(!frm->trayIcon()->isVisible());
+    QCOMPARE(m_store->GetSetting(QStringLiteral("Settings"), QStringLiteral("AutoDisplay")),
+             QStringLiteral("True"));
+}
+
+QTEST_MAIN(TestTray)
+#include "tst_x11_tray.moc"
