@@ -1,0 +1,157 @@
+// The settings page is the settings in memory: what the user picks is what the show uses and
+// what the next save stores, and what was stored is what the page shows.
+#include "settings/DisplaySettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
+#include "ui/SettingsPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSettingsPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void captionsAndStartState();
+    void listsHoldEveryChoice();
+    void pageChangesReachTheSettings_data();
+    void pageChangesReachTheSettings();
+    void storedSettingsShowOnThePage();
+};
+
+void TestSettingsPage::captionsAndStartState()
+{
+    DisplaySettings s;
+    SettingsPage page(s);
+    QCOMPARE(page.Label3->text(), QStringLiteral("Enter your Program Settings here."));
+    QCOMPARE(page.picMessageFrequency->title(), QStringLiteral("Message Frequency"));
+    QCOMPARE(page.picMessageDisplay->title(), QStringLiteral("Message Display Order"));
+    QCOMPARE(page.picMessageLocation->title(), QStringLiteral("Message Location"));
+    QCOMPARE(page.picRun->title(), QStringLiteral("Run on Windows Start-Up"));
+    QCOMPARE(page.optMessage[0]->text(), QStringLiteral("Random"));
+    QCOMPARE(page.optMessage[1]->text(), QStringLiteral("As Written"));
+    QCOMPARE(page.optLocation[0]->text(), QStringLiteral("Randomly on the Screen"));
+    QCOMPARE(page.optLocation[1]->text(), QStringLiteral("Centre of the Screen"));
+    QCOMPARE(page.optRun->text(), QStringLiteral("Run at start-up"));
+    QCOMPARE(page.optDontRun->text(), QStringLiteral("Don't run at start-up"));
+    QCOMPARE(page.chkSysTray->text(), QStringLiteral("Start at system tray"));
+    QCOMPARE(page.lblNote->text(),
+             QStringLiteral("This is a very important setting. Remember that if you want to get "
+                            "the most benefit from this program then you must have it running at "
+                            "all times.\nIt is also important that you keep your goals in mind, "
+                            "hence starting in system tray will be a deterrent to those goals."));
+    QStringList texts;
+    for (const QLabel* l : page.picMessageFrequency->findChildren<QLabel*>())
+        texts << l->text();
+    for (const char* t : {"Below you can set the interval between each message and duration for "
+                          "which each message is displayed.",
+                          "Display every", "Sec", "Display for", "MilliSec"})
+        QVERIFY2(texts.contains(QString::fromLatin1(t)), t);
+
+    QVERIFY(page.optMessage[0]->isChecked());
+    QVERIFY(page.optLocation[0]->isChecked());
+    QVERIFY(page.optDontRun->isChecked());
+    QVERIFY(!page.chkSysTray->isChecked());
+    QVERIFY(!page.chkSysTray->isEnabled());
+}
+
+void TestSettingsPage::listsHoldEveryChoice()
+{
+    DisplaySettings s;
+    SettingsPage page(s);
+    page.fillLists();
+    QStringList intervals, durations;
+    for (int i = 0; i < page.cboDispInterval->count(); ++i)
+        intervals << page.cboDispInterval->itemText(i);
+    for (int i = 0; i < page.cboDispDuration->count(); ++i)
+        durations << page.cboDispDuration->itemText(i);
+    QCOMPARE(intervals, (QStringList{"2",  "5",  "10",  "15",  "20",  "25",  "30", "35", "40",
+                                     "45", "50", "55",  "60",  "65",  "70",  "75", "80", "85",
+                                     "90", "95", "100", "105", "110", "115", "120"}));
+    QCOMPARE(durations, (QStringList{"20", "40", "60", "80", "100", "125", "150", "200"}));
+    QVERIFY(!page.cboDispInterval->isEditable());
+    QCOMPARE(page.cboDispInterval->currentIndex(), 1);
+    QCOMPARE(page.cboDispDuration->currentIndex(), 2);
+}
+
+void TestSettingsPage::pageChangesReachTheSettings_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("As Written") << "asWritten"
+                                << "RandomMessage"
+                                << "1";
+    QTest::newRow("Centre of the Screen") << "centre"
+                                          << "RandomLocation"
+                                          << "1";
+    QTest::newRow("interval 120 s") << "interval24"
+                                    << "DispInterval"
+                                    << "24";
+    QTest::newRow("duration 200 ms") << "duration7"
+                                     << "DispDuration"
+                                     << "7";
+    QTest::newRow("back to Random") << "random"
+                                    << "RandomMessage"
+                                    << "0";
+}
+
+void TestSettingsPage::pageChangesReachTheSettings()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    DisplaySettings s;
+    SettingsPage page(s);
+    page.fillLists();
+    page.show();
+    if (change == "asWritten")
+        QTest::mouseClick(page.optMessage[1], Qt::LeftButton, {}, QPoint(6, 6));
+    else if (change == "centre")
+        QTest::mouseClick(page.optLocation[1], Qt::LeftButton, {}, QPoint(6, 6));
+    else if (change == "interval24")
+        page.cboDispInterval->setCurrentIndex(24);
+    else if (change == "duration7")
+        page.cboDispDuration->setCurrentIndex(7);
+    else if (change == "random") {
+        QTest::mouseClick(page.optMessage[1], Qt::LeftButton, {}, QPoint(6, 6));
+        QTest::mouseClick(page.optMessage[0], Qt::LeftButton, {}, QPoint(6, 6));
+    }
+    QTemporaryDir dir;
+    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
+    StoredSettings::save(*store, s);
+    QCOMPARE(store->GetSetting("Settings", key), stored);
+    if (change == "interval24")
+        QCOMPARE(s.intervalMs(), 120000);
+    if (change == "duration7")
+        QCOMPARE(s.durationMs(), 200);
+}
+
+void TestSettingsPage::storedSettingsShowOnThePage()
+{
+    QTemporaryDir dir;
+    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
+    store->SaveSetting("Settings", "DispInterval", "3");
+    store->SaveSetting("Settings", "DispDuration", "5");
+    store->SaveSetting("Settings", "RandomMessage", "1");
+    store->SaveSetting("Settings", "RandomLocation", "1");
+    DisplaySettings s;
+    SettingsPage page(s);
+    page.fillLists();
+    StoredSettings::load(*store, s);
+    page.showSettings();
+    QCOMPARE(page.cboDispInterval->currentText(), QStringLiteral("15"));
+    QCOMPARE(page.cboDispDuration->currentText(), QStringLiteral("125"));
+    QVERIFY(page.optMessage[1]->isChecked());
+    QVERIFY(page.optLocation[1]->isChecked());
+    QCOMPARE(s.DispInterval, 3);
+    QCOMPARE(s.DispDuration, 5);
+}
+
+QTEST_MAIN(TestSettingsPage)
+#include "tst_settingspage.moc"
