@@ -45,6 +45,9 @@ public:
     qint64 pacingTickAt = -1;
     std::vector<double> pacingLateMs; // from a hide to the pacing clock's tick, less the interval
     std::vector<double> beatMs;       // from the pacing clock's tick to the show event
+    qint64 durationTickAt = -1;
+    std::vector<double> durationLateMs; // from the show event to the duration clock's tick
+    std::vector<double> hideMs;         // from the duration clock's tick to the hide event
     QEventLoop* waitForHide = nullptr;
     QMap<QString, int> timerEvents; // since the last show
     std::vector<QMap<QString, int>> timerEventsPerBeat;
@@ -75,6 +78,12 @@ public:
                 hiddenAt = clock.nsecsElapsed();
                 onScreenMs.push_back(double(hiddenAt - shownAt) / 1e6 -
                                      double(flash->Timer1().interval()));
+                if (durationTickAt >= 0) {
+                    durationLateMs.push_back(double(durationTickAt - shownAt) / 1e6 -
+                                             double(flash->Timer1().interval()));
+                    hideMs.push_back(double(hiddenAt - durationTickAt) / 1e6);
+                }
+                durationTickAt = -1;
                 if (waitForHide)
                     waitForHide->quit();
             }
@@ -87,8 +96,10 @@ public:
                 if (hiddenAt >= 0)
                     pacingLateMs.push_back(double(pacingTickAt - hiddenAt) / 1e6 -
                                            double(pacing->interval()));
-            } else if (flash && object == &flash->Timer1())
+            } else if (flash && object == &flash->Timer1()) {
                 name = QStringLiteral("duration clock");
+                durationTickAt = clock.nsecsElapsed();
+            }
             ++timerEvents[name];
             break;
         }
@@ -161,7 +172,8 @@ int main(int argc, char** argv)
                 Screen::current().size().width(), Screen::current().size().height());
     std::printf("\nTime on screen against the chosen duration, %d flashes each (ms)\n",
                 kFlashesPerDuration);
-    std::printf("%10s %10s %10s %10s\n", "duration", "median", "p99", "worst");
+    std::printf("%10s %10s %10s %10s   %s\n", "duration", "median", "p99", "worst",
+                "of which: clock late median/p99, its tick to the hide median/p99");
 
     // --gap-only skips the duration part.
     const bool gapOnly = QCoreApplication::arguments().contains(QStringLiteral("--gap-only"));
@@ -169,6 +181,8 @@ int main(int argc, char** argv)
     for (int index = 0; index < DurationChoices::count && !gapOnly; ++index) {
         settings.DispDuration = index;
         watch.onScreenMs.clear();
+        watch.durationLateMs.clear();
+        watch.hideMs.clear();
         for (int i = 0; i < kFlashesPerDuration; ++i) {
             // Beats driven one after the other, a short pause apart, so the run stays short.
             QEventLoop loop;
@@ -180,8 +194,11 @@ int main(int argc, char** argv)
             pause(30);
         }
         const Figures f = figures(watch.onScreenMs);
-        std::printf("%10d %10.3f %10.3f %10.3f\n", DurationChoices::milliseconds(index), f.median,
-                    f.p99, f.worst);
+        const Figures late = figures(watch.durationLateMs);
+        const Figures hide = figures(watch.hideMs);
+        std::printf("%10d %10.3f %10.3f %10.3f   %.3f/%.3f, %.3f/%.3f\n",
+                    DurationChoices::milliseconds(index), f.median, f.p99, f.worst, late.median,
+                    late.p99, hide.median, hide.p99);
         std::fflush(stdout);
     }
 

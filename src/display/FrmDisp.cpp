@@ -7,7 +7,9 @@
 #include "settings/DisplaySettings.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 FrmDisp::FrmDisp(ShowCycle* cycle)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -54,28 +56,29 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
     m_label->move(0, 0);
 
     const QSize screen = Screen::current().size();
+    // Places are on the primary screen, which need not start at the desktop's origin.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QPoint origin = primary ? primary->geometry().topLeft() : QPoint();
     if (settings.RandomLocation == 0) {
         // Vertical first, then horizontal: the order the generator is drawn in.
         const double rVertical = RandomSource::current().next();
         const double rHorizontal = RandomSource::current().next();
-        move(Placement::random(screen, rVertical, rHorizontal));
+        move(origin + Placement::random(screen, rVertical, rHorizontal));
     } else {
-        move(Placement::centre(screen, m_label->size()));
+        move(origin + Placement::centre(screen, m_label->size()));
     }
     resize(m_label->size());
 
-    const bool durationKnown =
-        settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count;
-    if (durationKnown)
-        m_timer.setInterval(settings.durationMs());
-    // The native window is made before it is shown, so showing it is only the map request
-    // and the duration clock starts as the message appears. A newly shown window is stacked
-    // above the others already; no raise is needed here.
+    // The native window is made before the clock starts, so what remains of showing is the
+    // map request. The clock is armed before the show: a show that stalls on a busy display
+    // server then does not lengthen the message. A newly shown window is stacked above the
+    // others already; no raise is needed here.
     create();
-    show();
-    // Armed once the window is up, so the chosen duration is the time it is on the screen.
-    if (durationKnown)
+    if (settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count) {
+        m_timer.setInterval(settings.durationMs());
         m_timer.start();
+    }
+    show();
 }
 
 void FrmDisp::Form_Activate()
