@@ -74,6 +74,10 @@ MessageFontDialog::MessageFontDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
 
     connect(cboFace, &QComboBox::currentTextChanged, this, &MessageFontDialog::updatePreview);
+    // Picking the face already under the cursor of the list (the stand-in of a face this
+    // system lacks) must still replace the name shown in the box.
+    connect(cboFace, &QComboBox::activated, this,
+            [this](int index) { cboFace->setEditText(cboFace->itemText(index)); });
     connect(txtSize, &QDoubleSpinBox::valueChanged, this, &MessageFontDialog::updatePreview);
     for (QCheckBox* box : {chkBold, chkItalic, chkStrikeout, chkUnderline})
         connect(box, &QCheckBox::toggled, this, &MessageFontDialog::updatePreview);
