@@ -85,4 +85,13 @@ pids+=($third)
 # The press that started the show stored the state from before it (off), so the window opens.
 wait_for 15 main_window >/dev/null || fail "a start after a crash did not open its window"
 kill -0 "$third" 2>/dev/null || fail "a start after a crash did not keep running"
-echo "PASS: one instance only; a stale server after a crash does not block the next start"
+
+# The end of the desktop session (SIGTERM) leaves as the program's own exit does: settings
+# stored, status 0.
+rm -f "$ini"
+kill -TERM "$third"
+status=0
+wait "$third" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status on SIGTERM"
+grep -q '^AutoDisplay=False$' "$ini" || fail "the settings were not stored at the session's end"
+echo "PASS: one instance only; a stale server after a crash does not block the next start; SIGTERM saves and ends"

@@ -74,6 +74,7 @@ private slots:
     void cleanupTestCase();
     void init();
     void cleanup();
+    void withoutTrayMinimisesThenMovesToTheTray();
     void logOnLaunchLeavesExactlyOneIcon();
     void clicksOnTheIcon_data();
     void clicksOnTheIcon();
@@ -81,6 +82,7 @@ private slots:
 
 private:
     std::unique_ptr<FrmAll> startInTray();
+    void startTrayHost();
 
     QProcess m_trayer;
     SilentPrompt m_prompt;
@@ -94,6 +96,13 @@ void TestTray::initTestCase()
     Prompt::set(&m_prompt);
     Browser::set(&m_browser);
     AppFolder::setBaseNameOverride(QStringLiteral("zentrivo"));
+    QVERIFY2(!QSystemTrayIcon::isSystemTrayAvailable(), "another tray host is running");
+}
+
+void TestTray::startTrayHost()
+{
+    if (m_trayer.state() == QProcess::Running)
+        return;
     m_trayer.start(QStringLiteral("trayer"),
                    {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                     QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
@@ -111,6 +120,8 @@ void TestTray::cleanupTestCase()
 
 void TestTray::init()
 {
+    if (QByteArray(QTest::currentTestFunction()) != "withoutTrayMinimisesThenMovesToTheTray")
+        startTrayHost();
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toLocal8Bit());
     const QString app = m_dir->filePath(QStringLiteral("app"));
@@ -139,6 +150,22 @@ std::unique_ptr<FrmAll> TestTray::startInTray()
     if (!frm->Form_Load({QStringLiteral("/STARTUP")}))
         return nullptr;
     return frm;
+}
+
+// Without a tray a hidden window could never come back: it stays in the taskbar, minimised,
+// and moves to the tray once a tray host appears.
+void TestTray::withoutTrayMinimisesThenMovesToTheTray()
+{
+    auto frm = startInTray();
+    QVERIFY(frm);
+    QVERIFY(frm->showCycle->isShowing());
+    QVERIFY(frm->isVisible());
+    QVERIFY(frm->isMinimized());
+    QVERIFY(!frm->trayIcon()->isVisible());
+    startTrayHost();
+    QTRY_VERIFY_WITH_TIMEOUT(frm->isInTray(), 15000);
+    QVERIFY(!frm->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(iconsInTray(), 1, 5000);
 }
 
 void TestTray::logOnLaunchLeavesExactlyOneIcon()
