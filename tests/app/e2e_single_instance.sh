@@ -3,28 +3,8 @@
 # tray) and ends at once with status 0, touching no stored file; an instance killed outright
 # leaves nothing behind that stops the next start.
 #   e2e_single_instance.sh <path of the zentrivo executable>
-set -euo pipefail
+source "$(dirname "$0")/common-e2e.bash"
 exe=$1
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-wait_for() { # seconds, command...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
 main_window() { # the id of the visible main window, if any
     local w
     for w in $(xdotool search --onlyvisible --name "^Zentrivo v1.0$" 2>/dev/null); do
@@ -41,9 +21,7 @@ export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME/zentrivo"
 printf '[Settings]\nAutoDisplay=False\n' >"$XDG_CONFIG_HOME/zentrivo/zentrivo.ini"
 
-trayer --edge top --align left --widthtype pixel --width 48 --height 24 >/dev/null 2>&1 &
-pids+=($!)
-wait_for 10 xdotool search --class trayer >/dev/null || fail "the tray host did not start"
+start_tray_host
 
 "$work/app/zentrivo" >"$work/first.log" 2>&1 &
 first=$!

@@ -3,44 +3,21 @@
 # starts the show by itself, goes to the tray, flashes a message, is ended through the tray
 # menu's "Exit", and leaves the expected settings file and selection list.
 #   e2e_tray_show.sh <path of the zentrivo executable>
-set -euo pipefail
+source "$(dirname "$0")/common-e2e.bash"
 exe=$1
 stage=$(dirname "$exe")
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    [ -f "$work/log" ] && sed 's/^/  program: /' "$work/log"
-    exit 1
-}
-wait_for() { # seconds, command...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
 
 cp -r "$stage" "$work/app"
 export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME"
 
-trayer --edge top --align left --widthtype pixel --width 48 --height 24 >/dev/null 2>&1 &
-pids+=($!)
-wait_for 10 xdotool search --class trayer >/dev/null || fail "the tray host did not start"
+start_tray_host
 
 # Every window mapped on the screen, override-redirect ones (the flashes) included.
 xev -root -event substructure >"$work/xev.log" 2>&1 &
 pids+=($!)
 
-"$work/app/zentrivo" >"$work/log" 2>&1 &
+"$work/app/zentrivo" >"$work/program.log" 2>&1 &
 app=$!
 pids+=($app)
 
