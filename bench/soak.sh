@@ -71,9 +71,10 @@ pids+=($!)
 export DISPLAY=:$display
 wait_for 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb :$display did not start"
 
-trayer --edge top --align left --widthtype pixel --width 48 --height 24 >/dev/null 2>&1 &
+trayer --edge top --align left --widthtype pixel --width 48 --height 24 >"$work/trayer.log" 2>&1 &
 pids+=($!)
-wait_for 10 xdotool search --class trayer >/dev/null || fail "the tray host did not start"
+wait_for 20 xdotool search --class trayer >/dev/null ||
+    fail "the tray host did not start: $(cat "$work/trayer.log")"
 
 # A copy of the staged application folder, settings of its own, and a temporary folder of
 # its own so that its single-instance socket meets no other running copy. The thank-you
@@ -90,11 +91,16 @@ chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH
 export QT_QPA_PLATFORM=xcb
 
-# Every window mapped on the screen; the flashes are the override-redirect ones.
-xev -root -event substructure >"$work/xev.log" 2>&1 &
+# Every window mapped and unmapped on the screen, each line stamped with the time it came;
+# the flashes are the override-redirect windows.
+mkfifo "$work/xev.fifo"
+xev -root -event substructure >"$work/xev.fifo" 2>&1 &
+pids+=($!)
+while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done \
+    <"$work/xev.fifo" >"$work/xev.log" &
 pids+=($!)
 sleep 0.5
-flashes() { grep -A3 MapNotify "$work/xev.log" | grep -c "override YES" || true; }
+flashes() { grep -A1 MapNotify "$work/xev.log" | grep -c "override YES" || true; }
 
 start=$(now)
 "$work/app/zentrivo" >"$work/log" 2>&1 &
@@ -178,6 +184,39 @@ cycle_after_base() {
             printf "%.1f ms", (t2 - t1) * 1000 / (n2 - n1) }'
 }
 
+# From the stamped events: each flash's time on the screen (map to unmap), the pause from
+# its unmap to the next flash's map, and the whole cycle from map to map, all in ms.
+awk -v on="$work/on.ms" -v gap="$work/gap.ms" -v cycle="$work/cycle.ms" '
+    $2 == "MapNotify" || $2 == "UnmapNotify" { type = $2; at = $1; next }
+    type != "" {
+        for (i = 2; i < NF; i++) if ($i == "window") w = $(i + 1)
+        sub(/,$/, "", w)
+        if (type == "MapNotify" && / override YES/) {
+            shown[w] = at
+            if (lastMap != "") printf "%.3f\n", (at - lastMap) * 1000 >cycle
+            if (lastUnmap != "") printf "%.3f\n", (at - lastUnmap) * 1000 >gap
+            lastMap = at
+        } else if (type == "UnmapNotify" && (w in shown)) {
+            printf "%.3f\n", (at - shown[w]) * 1000 >on
+            delete shown[w]
+            lastUnmap = at
+        }
+        type = ""
+    }' "$work/xev.log"
+stats() { # file of ms values, aim in ms
+    [ -s "$1" ] || {
+        echo "n/a"
+        return
+    }
+    sort -n "$1" | awk -v aim="$2" '{ v[NR] = $1; sum += $1 }
+        END { p99 = int(NR * 0.99); if (p99 < NR * 0.99) p99++
+              printf "mean %.1f, median %.1f, p99 %.1f, max %.1f ms (aim %d ms, %d values)",
+                  sum / NR, v[int((NR + 1) / 2)], v[p99], v[NR], aim, NR }'
+}
+# A beat that shows nothing makes a cycle of two intervals or more.
+missed=$(awk -v c="$((interval_ms + duration_ms))" '$1 > 1.5 * c { n++ } END { print n + 0 }' \
+    "$work/cycle.ms" 2>/dev/null || echo 0)
+
 row() { printf '%-30s %s\n' "$1" "$2"; }
 echo
 row "run:" "$elapsed s, program $ended"
@@ -187,7 +226,12 @@ row "RSS largest sample:" "$largest kB ($(mb "$largest"))"
 row "RSS growth after ${times[base]} s:" "$growth kB ($(mb "$growth")) (aim: at most 1 MB)"
 row "flashes seen:" "$total_flashes"
 row "flashes expected:" "$expected (elapsed / ($interval_ms ms + $duration_ms ms))"
-row "mean cycle after ${times[base]} s:" "$(cycle_after_base) (aim: $((interval_ms + duration_ms)) ms)"
+row "cycles longer than 1.5 beats:" "$missed"
+row "time on the screen:" "$(stats "$work/on.ms" "$duration_ms")"
+row "pause, unmap to next map:" "$(stats "$work/gap.ms" "$interval_ms")"
+row "cycle, map to map:" "$(stats "$work/cycle.ms" "$((interval_ms + duration_ms))")"
+row "mean cycle after ${times[base]} s:" "$(cycle_after_base) (from the samples' counts)"
+row "CPU up to ${times[0]} s:" "$(awk -v c="${cpu[0]}" -v k="$ticks" 'BEGIN { printf "%.2f s (start-up)", c / k }')"
 row "CPU from ${times[0]} s:" "$(cpu_per_min 0 "$last")"
 row "CPU after ${times[base]} s:" "$(cpu_per_min "$base" "$last")"
 if [ -s "$work/log" ]; then
