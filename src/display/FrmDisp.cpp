@@ -25,6 +25,8 @@ FrmDisp::FrmDisp(ShowCycle* cycle)
 
     m_label->setObjectName(QStringLiteral("LblDisp"));
     m_label->setAlignment(Qt::AlignCenter);
+    // A message is shown as written, "<b>" and "&" included.
+    m_label->setTextFormat(Qt::PlainText);
     m_label->setFocusPolicy(Qt::NoFocus);
     QFont design(QStringLiteral("Verdana"));
     design.setPointSizeF(9.75);

@@ -129,6 +129,7 @@ private slots:
     void stopHonoursStoredShowState();
     void emptyPoolShowsNothing();
     void messageInWholeFontCentredAndFitted();
+    void markupIsShownAsWritten();
     void messageGoesAfterTheMainWindowIsGone();
 
 private:
@@ -427,6 +428,18 @@ void TestShowCycle::messageInWholeFontCentredAndFitted()
         }
     }
     QVERIFY(red);
+}
+
+void TestShowCycle::markupIsShownAsWritten()
+{
+    Rig rig(Files{{"FileNames.txt", "\"p\",#TRUE#\r\n"},
+                  {"plugins/p.txt", "\"a\",#TRUE#\r\n\"<u>a</u>\",#TRUE#\r\n"}});
+    rig.cycle->cmdStart_Click();
+    rig.beat();
+    const int plain = rig.cycle->displayWindow()->LblDisp()->width();
+    rig.endMessage();
+    QCOMPARE(rig.beat(), "<u>a</u>");
+    QVERIFY(rig.cycle->displayWindow()->LblDisp()->width() > plain);
 }
 
 void TestShowCycle::messageGoesAfterTheMainWindowIsGone()
