@@ -178,11 +178,6 @@ cpu_per_min() { # from sample i to sample j
             s = (c2 - c1) / k / (t2 - t1) * 60
             printf "%.3f s per minute (%.2f %% of one core)", s, s / 60 * 100 }'
 }
-cycle_after_base() {
-    awk -v n1="${seen[$base]}" -v n2="${seen[$last]}" -v t1="${times[$base]}" \
-        -v t2="${times[$last]}" 'BEGIN { if (n2 <= n1) { print "n/a"; exit }
-            printf "%.1f ms", (t2 - t1) * 1000 / (n2 - n1) }'
-}
 
 # From the stamped events: each flash's time on the screen (map to unmap), the pause from
 # its unmap to the next flash's map, and the whole cycle from map to map, all in ms.
@@ -230,7 +225,6 @@ row "cycles longer than 1.5 beats:" "$missed"
 row "time on the screen:" "$(stats "$work/on.ms" "$duration_ms")"
 row "pause, unmap to next map:" "$(stats "$work/gap.ms" "$interval_ms")"
 row "cycle, map to map:" "$(stats "$work/cycle.ms" "$((interval_ms + duration_ms))")"
-row "mean cycle after ${times[base]} s:" "$(cycle_after_base) (from the samples' counts)"
 row "CPU up to ${times[0]} s:" "$(awk -v c="${cpu[0]}" -v k="$ticks" 'BEGIN { printf "%.2f s (start-up)", c / k }')"
 row "CPU from ${times[0]} s:" "$(cpu_per_min 0 "$last")"
 row "CPU after ${times[base]} s:" "$(cpu_per_min "$base" "$last")"
