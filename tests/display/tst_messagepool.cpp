@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "display/MessagePool.h"
 
 #include <QDir>
@@ -5,20 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-using Files = QList<QPair<QString, QByteArray>>; // path relative to the folder, bytes
-
-void writeFiles(const QString& root, const Files& files)
-{
-    for (const auto& [path, bytes] : files) {
-        const QString full = root + QLatin1Char('/') + path;
-        QDir().mkpath(QFileInfo(full).path());
-        QFile f(full);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-}
-} // namespace
+using namespace TestFiles;
 
 class TestMessagePool : public QObject
 {

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "core/Screen.h"
 #include "display/FrmDisp.h"
 #include "display/RandomSource.h"
@@ -16,19 +17,9 @@
 #include <algorithm>
 #include <memory>
 
-namespace {
-using Files = QList<QPair<QString, QByteArray>>; // path relative to the folder, bytes
+using namespace TestFiles;
 
-void writeFiles(const QString& root, const Files& files)
-{
-    for (const auto& [path, bytes] : files) {
-        const QString full = root + QLatin1Char('/') + path;
-        QDir().mkpath(QFileInfo(full).path());
-        QFile f(full);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-}
+namespace {
 
 const Files kAbc{{"FileNames.txt", "\"p\",#TRUE#\r\n"},
                  {"plugins/p.txt", "\"a\",#TRUE#\r\n\"b\",#TRUE#\r\n\"c\",#TRUE#\r\n"}};

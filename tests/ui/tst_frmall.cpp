@@ -1,4 +1,5 @@
 // The main window as a user meets it: start-up, pages, menus, and leaving the program.
+#include "TestFiles.h"
 #include "core/AppFolder.h"
 #include "core/Browser.h"
 #include "core/Prompt.h"
@@ -21,6 +22,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace TestFiles;
 
 namespace {
 
@@ -48,20 +51,6 @@ struct FakeBrowser : Browser
     QStringList opened;
     void openUrl(const QUrl& url) override { opened.append(url.toString()); }
 };
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 

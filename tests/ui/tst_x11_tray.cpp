@@ -1,5 +1,6 @@
 // The tray on a real X server with a tray host: the icon, its tip and menu, the start-up
 // rule for a log-on launch, and coming back from the tray.
+#include "TestFiles.h"
 #include "core/AppFolder.h"
 #include "core/Browser.h"
 #include "core/Prompt.h"
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace TestFiles;
+
 namespace {
 struct SilentPrompt : Prompt
 {
@@ -28,14 +31,6 @@ struct NoBrowser : Browser
 {
     void openUrl(const QUrl&) override {}
 };
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // How many icons the tray host holds: the windows embedded in its panel.
 int iconsInTray()

@@ -1,0 +1,38 @@
+#pragma once
+
+// Small fixtures on disk: files written byte by byte, and read back as bytes.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QTest>
+
+namespace TestFiles {
+
+using Files = QList<QPair<QString, QByteArray>>; // path relative to the root, bytes
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+inline void writeFiles(const QString& root, const Files& files)
+{
+    for (const auto& [path, bytes] : files)
+        writeFile(root + QLatin1Char('/') + path, bytes);
+}
+
+// The file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace TestFiles
