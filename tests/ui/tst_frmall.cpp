@@ -346,10 +346,17 @@ void TestFrmAll::leaving()
     QCOMPARE(unloaded.size(), ends ? 1 : 0);
     QCOMPARE(frm->isUnloaded(), ends);
     QCOMPARE(frm->showCycle->isShowing() && !frm->isUnloaded(), showingAfter);
-    if (autoDisplay.isEmpty())
+    if (autoDisplay.isEmpty()) {
         QVERIFY(!QFile::exists(iniPath()));
-    else
-        QCOMPARE(m_store->GetSetting("Settings", "AutoDisplay"), autoDisplay);
+    } else {
+        // Every setting is stored, with the show state of the moment of leaving.
+        QCOMPARE(readFile(iniPath()), "[Settings]\nAutoDisplay=" + autoDisplay.toLatin1() +
+                                          "\nDispDuration=2\nDispInterval=1\nFontBold=False\n"
+                                          "FontColor=0\nFontItalic=False\nFontName=Verdana\n"
+                                          "FontSize=10\nRandomLocation=0\nRandomMessage=0\n"
+                                          "RunAtSysTray=False\nStrikethrough=False\n"
+                                          "Underline=False\n");
+    }
     const QStringList thankYou{"https://zentrivo.example/thankyou-for-using-zentrivo.php"};
     QCOMPARE(m_browser.opened, ends ? thankYou : QStringList());
     if (ends) {
