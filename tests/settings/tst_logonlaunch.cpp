@@ -1,3 +1,4 @@
+#include "RecordingPrompt.h"
 #include "core/Prompt.h"
 #include "settings/LogonLaunch.h"
 
@@ -8,23 +9,6 @@
 #include <QtTest>
 
 namespace {
-class RecordingPrompt : public Prompt
-{
-public:
-    struct Shown
-    {
-        QString text;
-        Icon icon;
-        Buttons buttons;
-    };
-    QList<Shown> shown;
-    Answer ask(const QString& text, Icon icon, Buttons buttons) override
-    {
-        shown.append({text, icon, buttons});
-        return Answer::Ok;
-    }
-};
-
 QByteArray readAll(const QString& path)
 {
     QFile file(path);

@@ -1,4 +1,5 @@
 // The main window as a user meets it: start-up, pages, menus, and leaving the program.
+#include "RecordingPrompt.h"
 #include "TestFiles.h"
 #include "core/AppFolder.h"
 #include "core/Browser.h"
@@ -26,25 +27,6 @@
 using namespace TestFiles;
 
 namespace {
-
-struct FakePrompt : Prompt
-{
-    struct Shown
-    {
-        QString text;
-        Icon icon;
-        Buttons buttons;
-    };
-    QList<Shown> shown;
-    QList<Answer> answers;
-    Answer ask(const QString& text, Icon icon, Buttons buttons) override
-    {
-        shown.append({text, icon, buttons});
-        if (!answers.isEmpty())
-            return answers.takeFirst();
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-    }
-};
 
 struct FakeBrowser : Browser
 {
@@ -82,7 +64,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<SettingsStore> m_store;
-    FakePrompt m_prompt;
+    RecordingPrompt m_prompt;
     FakeBrowser m_browser;
 };
 

@@ -1,3 +1,4 @@
+#include "RecordingPrompt.h"
 #include "core/Prompt.h"
 #include "goals/DiskFull.h"
 #include "ui/GoalsPage.h"
@@ -12,23 +13,6 @@
 #include <QTest>
 
 namespace {
-class FakePrompt : public Prompt
-{
-public:
-    struct Shown
-    {
-        QString text;
-        Icon icon;
-        Buttons buttons;
-    };
-    QList<Shown> shown;
-    Answer ask(const QString& text, Icon icon, Buttons buttons) override
-    {
-        shown.append({text, icon, buttons});
-        return Answer::Ok;
-    }
-};
-
 QByteArray bytesOf(const QString& path)
 {
     QFile f(path);
@@ -61,7 +45,7 @@ private slots:
 
 private:
     QTemporaryDir* m_dir = nullptr;
-    FakePrompt m_prompt;
+    RecordingPrompt m_prompt;
 };
 
 void TestGoalsPage::init()

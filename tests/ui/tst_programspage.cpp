@@ -1,3 +1,4 @@
+#include "RecordingPrompt.h"
 #include "core/Prompt.h"
 #include "library/LibraryFiles.h"
 #include "library/RecordFormat.h"
@@ -18,23 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-class FakePrompt : public Prompt
-{
-public:
-    struct Shown
-    {
-        QString text;
-        Icon icon;
-        Buttons buttons;
-    };
-    QList<Shown> shown;
-    Answer ask(const QString& text, Icon icon, Buttons buttons) override
-    {
-        shown.append({text, icon, buttons});
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
-    }
-};
 
 // Types text key by key, letters beyond ASCII included.
 void typeText(QWidget* widget, const QString& text)
@@ -163,7 +147,7 @@ struct Page
 class TestProgramsPage : public QObject
 {
     Q_OBJECT
-    FakePrompt* m_prompt = nullptr;
+    RecordingPrompt* m_prompt = nullptr;
 
     QStringList promptTexts() const
     {
@@ -176,7 +160,7 @@ class TestProgramsPage : public QObject
 private slots:
     void init()
     {
-        m_prompt = new FakePrompt;
+        m_prompt = new RecordingPrompt;
         Prompt::set(m_prompt);
     }
     void cleanup()
