@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/AboutPage.h"
 #include "ui/FrmAll.h"
+#include "ui/GoalsPage.h"
 #include "ui/ImageButton.h"
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -354,7 +356,12 @@ void TestFrmAll::accessKeysRunTheirCommands()
     QVERIFY(frm->Form_Load({}));
     QApplication::setActiveWindow(frm.get());
     QVERIFY(QTest::qWaitForWindowActive(frm.get()));
-    // A button's access key presses it the way a click does, after a short flash.
+    // A button's access key presses it the way a click does, after a short flash; the
+    // buttons of a page work while another page is in front.
+    frm->ShowPage(frm->Picture1);
+    frm->Picture2->findChild<QLineEdit*>("txtNewFileName")->setText("Walk");
+    QTest::keyClick(frm.get(), Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(AppFolder::path() + "/plugins/Walk.txt"));
     QTest::keyClick(frm.get(), Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(frm->isUnloaded());
 }
