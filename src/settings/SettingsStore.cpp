@@ -56,6 +56,15 @@ bool SettingsStore::SaveSetting(const QString& section, const QString& key, cons
     return m_settings->status() == QSettings::NoError;
 }
 
+int SettingsStore::SaveSettings(const QString& section,
+                                const QList<QPair<QString, QString>>& keysAndTexts)
+{
+    for (const auto& [key, text] : keysAndTexts)
+        m_settings->setValue(section + QLatin1Char('/') + key, text);
+    m_settings->sync();
+    return m_settings->status() == QSettings::NoError ? 0 : int(keysAndTexts.size());
+}
+
 QString SettingsStore::fileName() const
 {
     return m_settings->fileName();

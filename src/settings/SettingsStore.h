@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <memory>
 
@@ -25,6 +27,9 @@ public:
                        const QString& fallback = QString()) const;
     // Stores the text, replacing an existing value; false when it could not be stored.
     bool SaveSetting(const QString& section, const QString& key, const QString& text);
+    // Stores several keys of one section with a single rewrite of the store; returns how many
+    // could not be stored.
+    int SaveSettings(const QString& section, const QList<QPair<QString, QString>>& keysAndTexts);
 
     QString fileName() const;
 

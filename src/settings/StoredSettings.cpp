@@ -54,25 +54,25 @@ void load(const SettingsStore& store, DisplaySettings& s)
 
 int save(SettingsStore& store, const DisplaySettings& s)
 {
-    int failed = 0;
-    auto put = [&](const char* key, const QString& text) {
-        if (!store.SaveSetting(kSection, QLatin1String(key), text))
-            ++failed;
-    };
-    put("AutoDisplay", SettingsText::fromBool(s.AutoDisplay));
-    put("DispInterval", SettingsText::fromWhole(s.DispInterval));
-    put("DispDuration", SettingsText::fromWhole(s.DispDuration));
-    put("RandomMessage", SettingsText::fromWhole(s.RandomMessage == 0 ? 0 : 1));
-    put("RandomLocation", SettingsText::fromWhole(s.RandomLocation == 0 ? 0 : 1));
-    put("FontColor", SettingsText::fromWhole(s.FontColor));
-    put("FontName", s.FontName);
-    put("FontBold", SettingsText::fromBool(s.FontBold));
-    put("FontItalic", SettingsText::fromBool(s.FontItalic));
-    put("FontSize", SettingsText::fromDecimal(s.FontSize));
-    put("Strikethrough", SettingsText::fromBool(s.Strikethrough));
-    put("Underline", SettingsText::fromBool(s.Underline));
-    put("RunAtSysTray", SettingsText::fromBool(s.RunAtSysTray));
-    return failed;
+    // One rewrite of the store for all keys rather than one per key.
+    return store.SaveSettings(
+        kSection, {
+                      {QStringLiteral("AutoDisplay"), SettingsText::fromBool(s.AutoDisplay)},
+                      {QStringLiteral("DispInterval"), SettingsText::fromWhole(s.DispInterval)},
+                      {QStringLiteral("DispDuration"), SettingsText::fromWhole(s.DispDuration)},
+                      {QStringLiteral("RandomMessage"),
+                       SettingsText::fromWhole(s.RandomMessage == 0 ? 0 : 1)},
+                      {QStringLiteral("RandomLocation"),
+                       SettingsText::fromWhole(s.RandomLocation == 0 ? 0 : 1)},
+                      {QStringLiteral("FontColor"), SettingsText::fromWhole(s.FontColor)},
+                      {QStringLiteral("FontName"), s.FontName},
+                      {QStringLiteral("FontBold"), SettingsText::fromBool(s.FontBold)},
+                      {QStringLiteral("FontItalic"), SettingsText::fromBool(s.FontItalic)},
+                      {QStringLiteral("FontSize"), SettingsText::fromDecimal(s.FontSize)},
+                      {QStringLiteral("Strikethrough"), SettingsText::fromBool(s.Strikethrough)},
+                      {QStringLiteral("Underline"), SettingsText::fromBool(s.Underline)},
+                      {QStringLiteral("RunAtSysTray"), SettingsText::fromBool(s.RunAtSysTray)},
+                  });
 }
 
 } // namespace StoredSettings

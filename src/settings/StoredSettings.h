@@ -13,7 +13,7 @@ inline const QString kSection = QStringLiteral("Settings");
 // list, leaves that one field as it was.
 void load(const SettingsStore& store, DisplaySettings& settings);
 
-// Writes every key, "RunAtSysTray" included; each write stands alone. Returns how many
+// Writes every key, "RunAtSysTray" included, in one rewrite of the store. Returns how many
 // keys could not be stored.
 int save(SettingsStore& store, const DisplaySettings& settings);
 
