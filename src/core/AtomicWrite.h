@@ -1,11 +1,32 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 // Replaces a file's content all at once: the bytes go to a temporary file that is renamed
 // over the old one, so a crash, a kill or a full disk leaves either the old file or the
-// new one, never a mix. Returns an empty string on success, else what went wrong.
+// new one, never a mix.
 namespace AtomicWrite {
+
+enum class Step { None, Open, Write, Flush, Sync, Commit };
+
+struct Result
+{
+    Step failedStep = Step::None;
+    QFileDevice::FileError error = QFileDevice::NoError;
+    QString text; // what went wrong, empty on success
+
+    bool ok() const { return failedStep == Step::None; }
+};
+
+Result replace(const QString& path, const QByteArray& bytes);
+
+// The same, returning an empty string on success, else what went wrong.
 QString write(const QString& path, const QByteArray& bytes);
-}
+
+// Makes every later write fail at `step` as if the system had refused it there, until set
+// back to Step::None. Lets the tests walk each failure path without a full disk.
+void failAtForTests(Step step);
+
+} // namespace AtomicWrite

@@ -35,6 +35,18 @@ QString decode(const QByteArray& bytes)
     return out;
 }
 
+bool hasUtf8Bom(const QByteArray& bytes)
+{
+    return bytes.startsWith(kUtf8Bom);
+}
+
+QString decodeFile(const QByteArray& bytes)
+{
+    if (hasUtf8Bom(bytes))
+        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    return decode(bytes);
+}
+
 std::optional<QByteArray> encode(const QString& text, QString* bad)
 {
     QByteArray out;

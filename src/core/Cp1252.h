@@ -11,6 +11,12 @@ namespace Cp1252 {
 
 QString decode(const QByteArray& bytes);
 
+// Many Windows editors save a file as UTF-8 behind a byte-order mark. Such a file is read as
+// UTF-8, the mark left out; any other file is Windows-1252.
+inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+bool hasUtf8Bom(const QByteArray& bytes);
+QString decodeFile(const QByteArray& bytes);
+
 // The bytes of text, or nothing when text holds a character the code page cannot represent;
 // *bad then receives the first such character.
 std::optional<QByteArray> encode(const QString& text, QString* bad = nullptr);

@@ -2,6 +2,7 @@
 
 #include "core/AtomicWrite.h"
 #include "core/Cp1252.h"
+#include "core/ReadFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,34 +26,35 @@ QString GoalFile::pathIn(const QString& appFolder, int slot)
 GoalFile::Loaded GoalFile::load(const QString& path)
 {
     Loaded out;
-    if (!QFileInfo::exists(path)) {
+    const ReadFile::Result read = ReadFile::read(path);
+    if (read.missing()) {
         out.error = AtomicWrite::write(path, QByteArray());
         return out;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        out.error = file.errorString();
+    if (!read.ok()) {
+        out.error = read.error;
         return out;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        out.error = file.errorString();
-        return out;
-    }
-    out.text = decode(bytes);
+    out.utf8 = Cp1252::hasUtf8Bom(read.bytes);
+    out.text = decode(read.bytes);
     return out;
 }
 
-QString GoalFile::save(const QString& path, const QString& text)
+QString GoalFile::save(const QString& path, const QString& text, bool keepUtf8)
 {
+    const ReadFile::Result existing = ReadFile::check(path);
+    if (existing.unreadable())
+        return QStringLiteral("The file cannot be read (%1), and a file that cannot be read is "
+                              "never written over.")
+            .arg(existing.error);
     QString error;
-    const QByteArray bytes = encode(text, &error);
+    const QByteArray bytes = encode(text, &error, keepUtf8);
     if (!error.isEmpty())
         return error;
     return AtomicWrite::write(path, bytes);
 }
 
-QByteArray GoalFile::encode(const QString& text, QString* error)
+QByteArray GoalFile::encode(const QString& text, QString* error, bool keepUtf8)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -70,6 +72,11 @@ QByteArray GoalFile::encode(const QString& text, QString* error)
 
     QString bad;
     const std::optional<QByteArray> bytes = Cp1252::encode(body, &bad);
+    if (!bytes && keepUtf8) {
+        if (error)
+            error->clear();
+        return QByteArray(Cp1252::kUtf8Bom) + body.toUtf8();
+    }
     if (!bytes) {
         if (error) {
             const char32_t code = bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1))
@@ -90,7 +97,7 @@ QByteArray GoalFile::encode(const QString& text, QString* error)
 
 QString GoalFile::decode(const QByteArray& bytes)
 {
-    QString text = Cp1252::decode(bytes);
+    QString text = Cp1252::decodeFile(bytes);
     // A CR alone breaks the line in the text box too; say so now, so both sides agree.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), kNewLine);

@@ -1,6 +1,7 @@
 #include "library/LibraryFiles.h"
 
 #include "core/AtomicWrite.h"
+#include "core/ReadFile.h"
 #include "library/RecordFormat.h"
 
 #include <QDir>
@@ -13,12 +14,14 @@ namespace {
 
 const QString kTxt = QStringLiteral(".txt");
 
-std::optional<QByteArray> readAll(const QString& path)
+std::optional<QByteArray> readAll(const QString& path, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    ReadFile::Result read = ReadFile::read(path);
+    if (error)
+        *error = read.error;
+    if (!read.ok())
         return std::nullopt;
-    return file.readAll();
+    return std::move(read.bytes);
 }
 
 template <typename Entry> QList<Entry> fromRecords(const QList<RecordFormat::Record>& records)
@@ -30,12 +33,21 @@ template <typename Entry> QList<Entry> fromRecords(const QList<RecordFormat::Rec
     return out;
 }
 
-QString writeEncoded(const QString& path, const QList<RecordFormat::Record>& records)
+QString writeEncoded(const QString& path, const QList<RecordFormat::Record>& records,
+                     RecordFormat::Unrepresentable unrepresentable)
 {
-    const RecordFormat::Encoded encoded = RecordFormat::serialize(records);
+    const ReadFile::Result existing = ReadFile::check(path);
+    if (existing.unreadable())
+        return QStringLiteral("cannot be read (%1), and a file that cannot be read is never "
+                              "written over")
+            .arg(existing.error);
+    const RecordFormat::Encoded encoded = RecordFormat::serialize(records, unrepresentable);
     if (!encoded.error.isEmpty())
-        return encoded.error;
-    return AtomicWrite::write(path, encoded.bytes);
+        return QStringLiteral("could not be written (%1)").arg(encoded.error);
+    const QString error = AtomicWrite::write(path, encoded.bytes);
+    if (!error.isEmpty())
+        return QStringLiteral("could not be written (%1)").arg(error);
+    return {};
 }
 
 } // namespace
@@ -77,12 +89,16 @@ QStringList LibraryFiles::listPrograms() const
 
 bool LibraryFiles::isSafeName(const QString& name)
 {
-    if (name.isEmpty() || name.contains(QStringLiteral("..")))
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
     for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
-            c.unicode() < 32 || c.unicode() == 127 || c.category() == QChar::Other_Control)
+        if (c == QLatin1Char('/') || c.unicode() < 32 || c.unicode() == 127 ||
+            c.category() == QChar::Other_Control)
             return false;
+#ifdef Q_OS_WIN
+        if (c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+#endif
     }
     return true;
 }
@@ -111,12 +127,13 @@ bool LibraryFiles::programExists(const QString& name) const
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-std::optional<QList<MessageEntry>> LibraryFiles::readProgram(const QString& name) const
+std::optional<QList<MessageEntry>> LibraryFiles::readProgram(const QString& name,
+                                                             QString* error) const
 {
     const QString path = programPath(name);
     if (path.isEmpty())
         return std::nullopt;
-    const std::optional<QByteArray> bytes = readAll(path);
+    const std::optional<QByteArray> bytes = readAll(path, error);
     if (!bytes)
         return std::nullopt;
     return fromRecords<MessageEntry>(RecordFormat::parse(*bytes));
@@ -126,12 +143,13 @@ QString LibraryFiles::writeProgram(const QString& name, const QList<MessageEntry
 {
     const QString path = programPath(name);
     if (path.isEmpty())
-        return QStringLiteral("\"%1\" is not a usable program name.").arg(name);
+        return QStringLiteral("could not be written (\"%1\" is not a usable program name)")
+            .arg(name);
     QList<RecordFormat::Record> records;
     records.reserve(messages.size());
     for (const MessageEntry& m : messages)
         records.append(RecordFormat::Record{m.text, m.ticked});
-    return writeEncoded(path, records);
+    return writeEncoded(path, records, RecordFormat::Unrepresentable::WriteUtf8);
 }
 
 QString LibraryFiles::createProgram(const QString& name) const
@@ -150,26 +168,34 @@ bool LibraryFiles::hasSelectionList() const
     return QFileInfo::exists(selectionPath());
 }
 
-std::optional<QList<SelectionEntry>> LibraryFiles::readSelectionList() const
+std::optional<QList<SelectionEntry>> LibraryFiles::readSelectionList(QString* error) const
 {
-    const std::optional<QByteArray> bytes = readAll(selectionPath());
+    const std::optional<QByteArray> bytes = readAll(selectionPath(), error);
     if (!bytes)
         return std::nullopt;
     return fromRecords<SelectionEntry>(RecordFormat::parse(*bytes));
 }
 
-QString LibraryFiles::writeSelectionList(const QList<SelectionEntry>& entries) const
+QString LibraryFiles::writeSelectionList(const QList<SelectionEntry>& entries,
+                                         QStringList* unstorable) const
 {
     QList<RecordFormat::Record> records;
     records.reserve(entries.size());
-    for (const SelectionEntry& e : entries)
+    for (const SelectionEntry& e : entries) {
+        if (!RecordFormat::refusal(e.name).isEmpty()) {
+            if (unstorable)
+                unstorable->append(e.name);
+            continue;
+        }
         records.append(RecordFormat::Record{e.name, e.ticked});
-    return writeEncoded(selectionPath(), records);
+    }
+    return writeEncoded(selectionPath(), records, RecordFormat::Unrepresentable::Refuse);
 }
 
-QList<SelectionEntry> LibraryFiles::LoadProgramList(QString* writeError) const
+LibraryFiles::ProgramList LibraryFiles::LoadProgramList() const
 {
-    QList<SelectionEntry> list;
+    ProgramList out;
+    QList<SelectionEntry>& list = out.entries;
     const QStringList names = listPrograms();
     list.reserve(names.size());
     for (const QString& name : names)
@@ -181,20 +207,15 @@ QList<SelectionEntry> LibraryFiles::LoadProgramList(QString* writeError) const
         firstByFoldedName.insert(list[i].name.toCaseFolded(), i);
 
     if (!hasSelectionList())
-        return list;
-    const std::optional<QList<SelectionEntry>> records = readSelectionList();
-    if (records) {
-        for (const SelectionEntry& record : *records) {
-            // A name that could point outside `plugins` never names a listed program.
-            if (!isSafeName(record.name))
-                continue;
-            const auto it = firstByFoldedName.constFind(record.name.toCaseFolded());
-            if (it != firstByFoldedName.constEnd())
-                list[*it].ticked = record.ticked;
-        }
+        return out;
+    const std::optional<QList<SelectionEntry>> records = readSelectionList(&out.readError);
+    if (!records)
+        return out;
+    for (const SelectionEntry& record : *records) {
+        const auto it = firstByFoldedName.constFind(record.name.toCaseFolded());
+        if (it != firstByFoldedName.constEnd())
+            list[*it].ticked = record.ticked;
     }
-    const QString error = writeSelectionList(list);
-    if (writeError)
-        *writeError = error;
-    return list;
+    out.writeError = writeSelectionList(list);
+    return out;
 }

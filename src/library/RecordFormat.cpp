@@ -12,7 +12,7 @@ bool isLineEnd(char c)
 class Reader
 {
 public:
-    explicit Reader(const QByteArray& bytes) : m_p(bytes.constData()), m_end(m_p + bytes.size()) {}
+    Reader(const char* begin, const char* end) : m_p(begin), m_end(end) {}
 
     bool atEnd() const { return m_p >= m_end; }
 
@@ -87,7 +87,11 @@ namespace RecordFormat {
 QList<Record> parse(const QByteArray& bytes)
 {
     QList<Record> records;
-    Reader in(bytes);
+    // The delimiters are ASCII, which never occurs inside a UTF-8 sequence, so both encodings
+    // split alike.
+    const bool utf8 = Cp1252::hasUtf8Bom(bytes);
+    const char* begin = bytes.constData() + (utf8 ? 3 : 0);
+    Reader in(begin, bytes.constData() + bytes.size());
     for (;;) {
         in.skipBlank();
         if (in.atEnd())
@@ -100,7 +104,7 @@ QList<Record> parse(const QByteArray& bytes)
         } else {
             text = in.readUnquoted();
         }
-        record.text = Cp1252::decode(text);
+        record.text = utf8 ? QString::fromUtf8(text) : Cp1252::decode(text);
         if (!in.atEnd() && in.peek() == ',') {
             in.advance();
             in.skipSpaces();
@@ -130,7 +134,26 @@ QString refusal(const QString& text)
     return {};
 }
 
-Encoded serialize(const QList<Record>& records)
+namespace {
+Encoded serializeUtf8(const QList<Record>& records)
+{
+    Encoded out;
+    out.bytes.append(Cp1252::kUtf8Bom);
+    for (const Record& r : records) {
+        if (r.text.contains(QLatin1Char('"'))) {
+            out.error = refusal(r.text);
+            out.bytes.clear();
+            return out;
+        }
+        out.bytes.append('"');
+        out.bytes.append(r.text.toUtf8());
+        out.bytes.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
+    }
+    return out;
+}
+} // namespace
+
+Encoded serialize(const QList<Record>& records, Unrepresentable unrepresentable)
 {
     Encoded out;
     qsizetype size = 0;
@@ -140,6 +163,8 @@ Encoded serialize(const QList<Record>& records)
     for (const Record& r : records) {
         out.bytes.append('"');
         if (r.text.contains(QLatin1Char('"')) || !Cp1252::appendEncoded(out.bytes, r.text)) {
+            if (unrepresentable == Unrepresentable::WriteUtf8 && !r.text.contains(QLatin1Char('"')))
+                return serializeUtf8(records);
             out.error = refusal(r.text);
             out.bytes.clear();
             return out;

@@ -18,7 +18,8 @@ struct Record
 
 // Reads every record. Accepts what people write by hand: blank lines are skipped, a record
 // without a tick field or with any tick other than "#TRUE#" is unticked, an unterminated
-// quote runs to the end. Always ends, whatever the bytes.
+// quote runs to the end. A file that begins with a UTF-8 byte-order mark is read as UTF-8.
+// Always ends, whatever the bytes.
 QList<Record> parse(const QByteArray& bytes);
 
 struct Encoded
@@ -27,10 +28,16 @@ struct Encoded
     QString error; // empty when every record could be written
 };
 
-// Writes every record in order. A text holding a double quote or a character outside
-// Windows-1252 cannot survive a write and a read, so it is refused: error names it and
-// bytes is empty.
-Encoded serialize(const QList<Record>& records);
+// What to do with a text that Windows-1252 cannot hold.
+enum class Unrepresentable {
+    Refuse,    // error names it and bytes is empty
+    WriteUtf8, // the whole file is written as UTF-8 behind a byte-order mark, as it was read
+};
+
+// Writes every record in order, in Windows-1252 where every text fits. A text holding a
+// double quote cannot survive a write and a read, so it is always refused.
+Encoded serialize(const QList<Record>& records,
+                  Unrepresentable unrepresentable = Unrepresentable::Refuse);
 
 // Why text cannot be stored in a record, or an empty string when it can.
 QString refusal(const QString& text);

@@ -1,9 +1,14 @@
 #include "settings/SettingsStore.h"
 
+#include "core/AtomicWrite.h"
+#include "core/ReadFile.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 
 SettingsStore::SettingsStore(const QString& appName)
 {
@@ -12,14 +17,11 @@ SettingsStore::SettingsStore(const QString& appName)
         QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + appName,
         QSettings::NativeFormat);
 #else
-    m_settings = std::make_unique<QSettings>(defaultIniPath(appName), QSettings::IniFormat);
+    m_iniPath = defaultIniPath(appName);
 #endif
 }
 
-SettingsStore::SettingsStore(IniTag, const QString& iniPath)
-    : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
-{
-}
+SettingsStore::SettingsStore(IniTag, const QString& iniPath) : m_iniPath(iniPath) {}
 
 std::unique_ptr<SettingsStore> SettingsStore::atIniFile(const QString& iniPath)
 {
@@ -35,12 +37,28 @@ QString SettingsStore::defaultIniPath(const QString& appName)
            QStringLiteral(".ini");
 }
 
+// The INI file as it is now, or nothing when it cannot be read. QSettings opens the file as
+// it comes, and would wait for ever on a FIFO put in its place.
+QSettings* SettingsStore::reader() const
+{
+    if (m_iniPath.isEmpty())
+        return m_settings.get();
+    if (ReadFile::check(m_iniPath).unreadable())
+        return nullptr;
+    if (!m_settings)
+        m_settings = std::make_unique<QSettings>(m_iniPath, QSettings::IniFormat);
+    else
+        m_settings->sync(); // another program may have changed the file since the last read
+    return m_settings.get();
+}
+
 QString SettingsStore::GetSetting(const QString& section, const QString& key,
                                   const QString& fallback) const
 {
-    // Another program may have changed the file since the last read.
-    m_settings->sync();
-    const QVariant value = m_settings->value(section + QLatin1Char('/') + key);
+    QSettings* settings = reader();
+    if (!settings)
+        return fallback;
+    const QVariant value = settings->value(section + QLatin1Char('/') + key);
     if (!value.isValid())
         return fallback;
     // A hand-edited INI value with an unquoted comma reads as a list: give back its text.
@@ -51,21 +69,76 @@ QString SettingsStore::GetSetting(const QString& section, const QString& key,
 
 bool SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& text)
 {
-    m_settings->setValue(section + QLatin1Char('/') + key, text);
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    return SaveSettings(section, {{key, text}}) == 0;
 }
 
 int SettingsStore::SaveSettings(const QString& section,
                                 const QList<QPair<QString, QString>>& keysAndTexts)
 {
-    for (const auto& [key, text] : keysAndTexts)
-        m_settings->setValue(section + QLatin1Char('/') + key, text);
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError ? 0 : int(keysAndTexts.size());
+    if (m_iniPath.isEmpty()) {
+        for (const auto& [key, text] : keysAndTexts)
+            m_settings->setValue(section + QLatin1Char('/') + key, text);
+        m_settings->sync();
+        m_lastError = m_settings->status() == QSettings::NoError
+                          ? QString()
+                          : QStringLiteral("The registry could not be written.");
+    } else {
+        m_lastError = saveToIniFile(section, keysAndTexts);
+        // Read afresh next time: QSettings may take a file replaced within the same
+        // millisecond and of the same size for the one it read before.
+        m_settings.reset();
+    }
+    return m_lastError.isEmpty() ? 0 : int(keysAndTexts.size());
+}
+
+// QSettings writes the INI text, but it does not notice when its own save runs out of disk:
+// it renames a cut file over the old one all the same. So it writes a scratch copy, the copy
+// is read back and checked key by key, and only then replaces the real file all at once.
+QString SettingsStore::saveToIniFile(const QString& section,
+                                     const QList<QPair<QString, QString>>& keysAndTexts)
+{
+    const ReadFile::Result current = ReadFile::read(m_iniPath);
+    if (current.unreadable())
+        return QStringLiteral("it cannot be read (%1), and a file that cannot be read is never "
+                              "written over")
+            .arg(current.error);
+    const QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return QStringLiteral("no scratch folder could be made (%1)").arg(scratch.errorString());
+    const QString copyPath = scratch.filePath(QStringLiteral("settings.ini"));
+    if (current.ok()) {
+        if (const QString error = AtomicWrite::write(copyPath, current.bytes); !error.isEmpty())
+            return error;
+    }
+    QStringList keys;
+    QList<QVariant> values;
+    {
+        QSettings copy(copyPath, QSettings::IniFormat);
+        for (const auto& [key, text] : keysAndTexts)
+            copy.setValue(section + QLatin1Char('/') + key, text);
+        copy.sync();
+        if (copy.status() != QSettings::NoError)
+            return QStringLiteral("its new text could not be made");
+        keys = copy.allKeys();
+        for (const QString& key : keys)
+            values.append(copy.value(key));
+    }
+    const ReadFile::Result written = ReadFile::read(copyPath);
+    {
+        const QSettings check(copyPath, QSettings::IniFormat);
+        bool same = written.ok() && check.status() == QSettings::NoError && check.allKeys() == keys;
+        for (qsizetype i = 0; same && i < keys.size(); ++i)
+            same = check.value(keys.at(i)) == values.at(i);
+        if (!same)
+            return QStringLiteral("its new text could not be written whole (is the disk full?)");
+    }
+    QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
+    if (const QString error = AtomicWrite::write(m_iniPath, written.bytes); !error.isEmpty())
+        return error;
+    return {};
 }
 
 QString SettingsStore::fileName() const
 {
-    return m_settings->fileName();
+    return m_iniPath.isEmpty() ? m_settings->fileName() : m_iniPath;
 }

@@ -9,7 +9,8 @@ class QSettings;
 
 // Per-user text values addressed by application name, section and key. On Windows the
 // registry area of the classic GetSetting/SaveSetting, so an existing installation's settings
-// carry over; elsewhere an INI file, one group per section. Each write stands alone.
+// carry over; elsewhere an INI file, one group per section, replaced all at once at every
+// save, so a full disk or a kill never leaves it empty or cut.
 class SettingsStore
 {
 public:
@@ -22,15 +23,19 @@ public:
     // `$XDG_CONFIG_HOME/<app>/<app>.ini` (default ~/.config/<app>/<app>.ini).
     static QString defaultIniPath(const QString& appName);
 
-    // The stored text, or `fallback` when the key (or its section) is absent.
+    // The stored text, or `fallback` when the key (or its section) is absent, or when the
+    // file cannot be read.
     QString GetSetting(const QString& section, const QString& key,
                        const QString& fallback = QString()) const;
     // Stores the text, replacing an existing value; false when it could not be stored.
     bool SaveSetting(const QString& section, const QString& key, const QString& text);
     // Stores several keys of one section with a single rewrite of the store; returns how many
-    // could not be stored.
+    // could not be stored (all or none). A file that exists but cannot be read is never
+    // written over: the keys it holds would be lost.
     int SaveSettings(const QString& section, const QList<QPair<QString, QString>>& keysAndTexts);
 
+    // Why the last save failed, or an empty string.
+    QString lastError() const { return m_lastError; }
     QString fileName() const;
 
 private:
@@ -38,5 +43,11 @@ private:
     {
     };
     SettingsStore(IniTag, const QString& iniPath);
-    std::unique_ptr<QSettings> m_settings;
+    QSettings* reader() const;
+    QString saveToIniFile(const QString& section,
+                          const QList<QPair<QString, QString>>& keysAndTexts);
+
+    QString m_iniPath; // empty for the registry
+    mutable std::unique_ptr<QSettings> m_settings;
+    QString m_lastError;
 };

@@ -136,6 +136,7 @@ void GoalsPage::loadSlot(int slot, QPlainTextEdit* box)
 {
     // A file that cannot be read leaves its box as it was, and start-up goes on.
     const GoalFile::Loaded loaded = GoalFile::load(GoalFile::pathIn(m_folder, slot));
+    m_utf8[slot - 1] = loaded.utf8;
     if (loaded.error.isEmpty() && !loaded.text.isEmpty())
         box->setPlainText(loaded.text);
 }
@@ -183,7 +184,7 @@ void GoalsPage::picSave2_Click()
 void GoalsPage::saveSlot(int slot, QPlainTextEdit* box)
 {
     const QString path = GoalFile::pathIn(m_folder, slot);
-    const QString error = GoalFile::save(path, box->toPlainText());
+    const QString error = GoalFile::save(path, box->toPlainText(), m_utf8[slot - 1]);
     if (error.isEmpty())
         return;
     // The text stays in the box, so nothing typed is lost and the user can try again.

@@ -67,5 +67,7 @@ private:
     void focusMoved(QWidget* now);
 
     QString m_folder;
+    // Per slot: its file was UTF-8, so it may stay UTF-8 where Windows-1252 cannot hold it.
+    bool m_utf8[2] = {false, false};
     QMetaObject::Connection m_focusWatch;
 };

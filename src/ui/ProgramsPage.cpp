@@ -1,5 +1,6 @@
 #include "ui/ProgramsPage.h"
 
+#include "core/Cp1252.h"
 #include "core/Prompt.h"
 #include "library/CheckListModel.h"
 #include "library/RecordFormat.h"
@@ -228,7 +229,7 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
             lvwDisplayFiles_Click();
     });
     connect(m_programs, &CheckListModel::tickChangedByUser, this,
-            &ProgramsPage::lvwDisplayFiles_ItemCheck);
+            [this](int row) { lvwDisplayFiles_ItemCheck(row); });
 
     connect(m_lvwDisplay->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
@@ -333,28 +334,52 @@ void ProgramsPage::selectMessage(int row)
 
 void ProgramsPage::tellNotSaved(const QString& path, const QString& error)
 {
-    Prompt::current().ask(QStringLiteral("The change was not saved: the file \"%1\" could not "
-                                         "be written (%2).")
+    Prompt::current().ask(QStringLiteral("The change was not saved: the file \"%1\" %2.")
                               .arg(nativePath(path), error),
                           Prompt::Icon::Critical, Prompt::Buttons::Ok);
+}
+
+void ProgramsPage::tellUnstorableName(const QString& name)
+{
+    QString bad =
+        name.contains(QLatin1Char('"')) ? QStringLiteral("\"") : Cp1252::firstUnrepresentable(name);
+    Prompt::current().ask(
+        QStringLiteral("The tick of the program \"%1\" cannot be kept: its name holds the "
+                       "character %2, which the list of ticked programs (%3) cannot hold. "
+                       "Rename the file \"%4\" without it to keep the tick.")
+            .arg(name, bad, nativePath(m_files.selectionPath()),
+                 nativePath(m_files.programPath(name))),
+        Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
 }
 
 // ---- The program list -------------------------------------------------------------------
 
 void ProgramsPage::LoadProgramList()
 {
-    QString error;
-    const QList<SelectionEntry> list = m_files.LoadProgramList(&error);
+    const LibraryFiles::ProgramList list = m_files.LoadProgramList();
     QList<MessageEntry> rows;
-    rows.reserve(list.size());
-    for (const SelectionEntry& entry : list)
+    rows.reserve(list.entries.size());
+    for (const SelectionEntry& entry : list.entries)
         rows.append(MessageEntry{entry.name, entry.ticked});
     {
         Guard guard(m_programmatic);
         m_programs->setEntries(std::move(rows));
     }
-    if (!error.isEmpty())
-        tellNotSaved(m_files.selectionPath(), error);
+    // Told once a run: the list is built again after every delete.
+    if (!list.readError.isEmpty() && !m_toldSelectionUnreadable) {
+        m_toldSelectionUnreadable = true;
+        Prompt::current().ask(
+            QStringLiteral("The ticks of the programs could not be read: the file \"%1\" cannot "
+                           "be read (%2). It is kept as it is, and no tick can be saved until it "
+                           "can be read.")
+                .arg(nativePath(m_files.selectionPath()), list.readError),
+            Prompt::Icon::Critical, Prompt::Buttons::Ok);
+    }
+    if (!list.writeError.isEmpty())
+        Prompt::current().ask(QStringLiteral("The list of ticked programs was not brought up to "
+                                             "date: the file \"%1\" %2. It is kept as it was.")
+                                  .arg(nativePath(m_files.selectionPath()), list.writeError),
+                              Prompt::Icon::Critical, Prompt::Buttons::Ok);
     if (m_programs->count() > 0)
         selectProgram(0);
     lvwDisplayFiles_Click();
@@ -372,7 +397,18 @@ void ProgramsPage::lvwDisplayFiles_Click()
         m_messages->clear();
     }
     m_listedProgram = name;
-    const std::optional<QList<MessageEntry>> messages = m_files.readProgram(name);
+    QString error;
+    const std::optional<QList<MessageEntry>> messages = m_files.readProgram(name, &error);
+    if (!error.isEmpty()) {
+        // Nothing was read from it, so nothing may be written to it from this list.
+        m_listedProgram.reset();
+        Prompt::current().ask(QStringLiteral("The messages of the program \"%1\" cannot be "
+                                             "shown: the file \"%2\" cannot be read (%3). It is "
+                                             "kept as it is.")
+                                  .arg(name, nativePath(m_files.programPath(name)), error),
+                              Prompt::Icon::Critical, Prompt::Buttons::Ok);
+        return;
+    }
     if (!messages || messages->isEmpty())
         return;
     {
@@ -383,17 +419,27 @@ void ProgramsPage::lvwDisplayFiles_Click()
     lvwDisplay_ItemClick(0);
 }
 
-void ProgramsPage::lvwDisplayFiles_ItemCheck()
+void ProgramsPage::lvwDisplayFiles_ItemCheck(int changedRow)
 {
     QList<SelectionEntry> list;
     list.reserve(m_programs->count());
     for (const MessageEntry& entry : m_programs->entries())
         list.append(SelectionEntry{entry.text, entry.ticked});
-    const QString error = m_files.writeSelectionList(list);
-    if (error.isEmpty())
+    QStringList unstorable;
+    const QString error = m_files.writeSelectionList(list, &unstorable);
+    if (!error.isEmpty()) {
+        tellNotSaved(m_files.selectionPath(), error);
+        revertTicksFromDisk();
         return;
-    tellNotSaved(m_files.selectionPath(), error);
-    revertTicksFromDisk();
+    }
+    // A program the list cannot name keeps no tick; only the user's own tick on it is
+    // answered, so such a file never troubles a change of any other program.
+    if (changedRow >= 0 && changedRow < m_programs->count() &&
+        unstorable.contains(m_programs->at(changedRow).text) && m_programs->at(changedRow).ticked) {
+        tellUnstorableName(m_programs->at(changedRow).text);
+        Guard guard(m_programmatic);
+        m_programs->setTicked(changedRow, false);
+    }
 }
 
 // After a failed write the ticks show what FileNames.txt holds, which is what the show and
@@ -498,7 +544,7 @@ void ProgramsPage::cmdCreateFile_Click()
         const QString error = m_files.createProgram(name);
         if (!error.isEmpty()) {
             Prompt::current().ask(QStringLiteral("The program \"%1\" could not be created: the "
-                                                 "file \"%2\" could not be written (%3).")
+                                                 "file \"%2\" %3.")
                                       .arg(name, nativePath(m_files.programPath(name)), error),
                                   Prompt::Icon::Critical, Prompt::Buttons::Ok);
             return;
@@ -651,7 +697,12 @@ bool ProgramsPage::SaveMessages()
     if (selectedProgram() < 0)
         return true;
     const QString target = m_listedProgram.value_or(selectedProgramName());
-    const QString error = m_files.writeProgram(target, m_messages->entries());
+    // The list shows nothing read from an existing file (it could not be read, or it came
+    // after the list was filled): writing the list would replace messages nobody has seen.
+    const QString error = !m_listedProgram && m_files.programExists(target)
+                              ? QStringLiteral("was not read, and a file whose messages are not "
+                                               "shown is never written over")
+                              : m_files.writeProgram(target, m_messages->entries());
     if (!error.isEmpty()) {
         const QString path = m_files.programPath(target);
         tellNotSaved(path.isEmpty() ? target : path, error);
@@ -667,10 +718,13 @@ bool ProgramsPage::SaveMessages()
 void ProgramsPage::revertMessagesFromDisk(const QString& program)
 {
     const int row = selectedMessage();
+    const std::optional<QList<MessageEntry>> read = m_files.readProgram(program);
     {
         Guard guard(m_programmatic);
-        m_messages->setEntries(m_files.readProgram(program).value_or(QList<MessageEntry>{}));
+        m_messages->setEntries(read.value_or(QList<MessageEntry>{}));
     }
+    if (read)
+        m_listedProgram = program;
     if (m_messages->count() > 0)
         selectMessage(std::clamp(row, 0, m_messages->count() - 1));
 }

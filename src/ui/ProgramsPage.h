@@ -34,7 +34,8 @@ public slots:
     void LoadProgramList();
 
     void lvwDisplayFiles_Click();
-    void lvwDisplayFiles_ItemCheck();
+    // `changedRow` is the entry whose tick the user changed, or -1 (a create).
+    void lvwDisplayFiles_ItemCheck(int changedRow = -1);
     void picCreateFile_Click();
     void cmdCreateFile_Click();
     void picDeleteFile_Click();
@@ -66,6 +67,7 @@ private:
     void revertTicksFromDisk();
     void revertMessagesFromDisk(const QString& program);
     void tellNotSaved(const QString& path, const QString& error);
+    void tellUnstorableName(const QString& name);
 
     LibraryFiles m_files;
     CheckListModel* m_programs = nullptr;
@@ -102,5 +104,6 @@ private:
     std::optional<QString> m_listedProgram;
     // Selection changes made by the program itself do not run the user's handlers.
     bool m_programmatic = false;
+    bool m_toldSelectionUnreadable = false;
     int m_programRowBeforePress = -1;
 };

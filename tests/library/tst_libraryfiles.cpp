@@ -1,10 +1,15 @@
+#include "../goals/DiskFull.h"
 #include "TestFiles.h"
+#include "core/AtomicWrite.h"
 #include "library/LibraryFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestFiles;
 
@@ -22,6 +27,16 @@ private slots:
     void hostileNamesReadNothingOutsidePlugins();
     void programFilesRoundTrip();
     void failedWriteKeepsOldFile();
+    void namesFromTheFolderAreUsable_data();
+    void namesFromTheFolderAreUsable();
+    void unreadableSelectionListIsKept_data();
+    void unreadableSelectionListIsKept();
+    void unreadableProgramIsNeverWrittenOver();
+    void utf8FilesAreReadAndKept_data();
+    void utf8FilesAreReadAndKept();
+    void unstorableNameKeepsNoTickAndBlocksNothing();
+    void failedWritesKeepEveryByte_data();
+    void failedWritesKeepEveryByte();
 };
 
 void TestLibraryFiles::loadProgramList_data()
@@ -69,9 +84,10 @@ void TestLibraryFiles::loadProgramList()
     writeFiles(dir.path(), files);
 
     LibraryFiles lib(dir.path());
-    QString error = "unset";
-    QCOMPARE(lib.LoadProgramList(&error), list);
-    QVERIFY(error.isEmpty());
+    const LibraryFiles::ProgramList loaded = lib.LoadProgramList();
+    QCOMPARE(loaded.entries, list);
+    QVERIFY(loaded.readError.isEmpty());
+    QVERIFY(loaded.writeError.isEmpty());
     QCOMPARE(readFile(lib.selectionPath()), rewritten);
 }
 
@@ -80,7 +96,7 @@ void TestLibraryFiles::noSelectionListWritesNone()
     QTemporaryDir dir;
     writeFiles(dir.path(), {{"plugins/a.txt", ""}});
     LibraryFiles lib(dir.path());
-    QCOMPARE(lib.LoadProgramList(), (Entries{{"a", false}}));
+    QCOMPARE(lib.LoadProgramList().entries, (Entries{{"a", false}}));
     QVERIFY(!QFile::exists(lib.selectionPath()));
 }
 
@@ -105,11 +121,15 @@ void TestLibraryFiles::hostileNamesReadNothingOutsidePlugins_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("dot dot") << "../secret";
+    QTest::newRow("only dot dot") << "..";
+    QTest::newRow("only a dot") << ".";
     QTest::newRow("slash") << "sub/secret";
-    QTest::newRow("backslash") << "..\\secret";
-    QTest::newRow("drive") << "C:secret";
     QTest::newRow("control character") << "sec\tret";
     QTest::newRow("absolute") << "/etc/passwd";
+#ifdef Q_OS_WIN
+    QTest::newRow("backslash") << "..\\secret";
+    QTest::newRow("drive") << "C:secret";
+#endif
 }
 
 void TestLibraryFiles::hostileNamesReadNothingOutsidePlugins()
@@ -158,6 +178,201 @@ void TestLibraryFiles::failedWriteKeepsOldFile()
     QDir(dir.path()).mkdir("FileNames.txt");
     QVERIFY(!lib.writeSelectionList({{"p", true}}).isEmpty());
     QVERIFY(QFileInfo(lib.selectionPath()).isDir());
+}
+
+void TestLibraryFiles::namesFromTheFolderAreUsable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("two dots inside") << "Wait..Relax";
+    QTest::newRow("colon") << "Focus: Morning";
+    QTest::newRow("ends in two dots") << "To be continued..";
+    QTest::newRow("backslash") << "Mind\\Body";
+}
+
+// A name the folder listing gives is a file in that folder: its messages are read and its
+// tick is kept, whatever characters a typed name would be refused for.
+void TestLibraryFiles::namesFromTheFolderAreUsable()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const QByteArray record = "\"" + name.toLatin1() + "\",#TRUE#\r\n";
+    writeFiles(dir.path(),
+               {{"plugins/" + name + ".txt", "\"m\",#TRUE#\r\n"}, {"FileNames.txt", record}});
+    LibraryFiles lib(dir.path());
+    QCOMPARE(lib.LoadProgramList().entries, (Entries{{name, true}}));
+    QCOMPARE(readFile(lib.selectionPath()), record);
+    QCOMPARE(lib.readProgram(name).value_or(QList<MessageEntry>{}),
+             (QList<MessageEntry>{{"m", true}}));
+    QVERIFY(lib.writeProgram(name, {{"n", false}}).isEmpty());
+    QCOMPARE(readFile(dir.path() + "/plugins/" + name + ".txt"), QByteArray("\"n\",#FALSE#\r\n"));
+}
+
+void TestLibraryFiles::unreadableSelectionListIsKept_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("link to a FIFO") << "link-to-fifo";
+}
+
+// What cannot be read is never rewritten, and opening it never waits: a FIFO under the
+// list's name once held start-up for good.
+void TestLibraryFiles::unreadableSelectionListIsKept()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    writeFiles(dir.path(), {{"plugins/a.txt", ""}});
+    const QString list = dir.filePath("FileNames.txt");
+    const QString fifo = dir.filePath("fifo");
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(list).constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir().mkdir(list));
+    else {
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(QFile::link(fifo, list));
+    }
+    const QFileInfo before(list);
+    ::alarm(20); // a blocked open ends the suite here instead of at the global time limit
+    LibraryFiles lib(dir.path());
+    const LibraryFiles::ProgramList loaded = lib.LoadProgramList();
+    QVERIFY(!lib.readSelectionList());
+    QVERIFY(!lib.writeSelectionList({{"a", true}}).isEmpty());
+    ::alarm(0);
+    QCOMPARE(loaded.entries, (Entries{{"a", false}}));
+    QVERIFY(!loaded.readError.isEmpty());
+    QVERIFY(loaded.writeError.isEmpty());
+    const QFileInfo after(list);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isDir(), before.isDir());
+    QCOMPARE(after.isFile(), false);
+}
+
+// A program file that exists but cannot be read (here a FIFO, which root cannot read
+// either) gives an error, and no write replaces it.
+void TestLibraryFiles::unreadableProgramIsNeverWrittenOver()
+{
+    QTemporaryDir dir;
+    writeFiles(dir.path(), {{"plugins/a.txt", ""}});
+    const QString path = dir.filePath("plugins/p.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    ::alarm(20);
+    LibraryFiles lib(dir.path());
+    QString error;
+    QVERIFY(!lib.readProgram("p", &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(lib.writeProgram("p", {{"new", true}}).startsWith("cannot be read"));
+    ::alarm(0);
+    struct stat st = {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+}
+
+void TestLibraryFiles::utf8FilesAreReadAndKept_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<MessageEntry>>("messages");
+    QTest::addColumn<QByteArray>("writtenBack");
+    const QByteArray bom("\xEF\xBB\xBF");
+    QTest::newRow("fits Windows-1252: written back in it")
+        << bom + "\"caf\xC3\xA9\",#TRUE#\r\n\"b\",#FALSE#\r\n"
+        << QList<MessageEntry>{{QString::fromUtf8("caf\xC3\xA9"), true}, {"b", false}}
+        << QByteArray("\"caf\xE9\",#TRUE#\r\n\"b\",#FALSE#\r\n");
+    QTest::newRow("does not fit: stays UTF-8")
+        << bom + "\"\xCE\xA9mega\",#TRUE#\r\n"
+        << QList<MessageEntry>{{QString::fromUtf8("\xCE\xA9mega"), true}}
+        << bom + "\"\xCE\xA9mega\",#TRUE#\r\n";
+}
+
+// Many Windows editors put a UTF-8 byte-order mark before the first record; it once
+// unticked the first program at every start.
+void TestLibraryFiles::utf8FilesAreReadAndKept()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<MessageEntry>, messages);
+    QFETCH(QByteArray, writtenBack);
+    QTemporaryDir dir;
+    writeFiles(dir.path(), {{"plugins/p.txt", file},
+                            {"plugins/q.txt", ""},
+                            {"FileNames.txt", "\xEF\xBB\xBF\"p\",#TRUE#\r\n\"q\",#TRUE#\r\n"}});
+    LibraryFiles lib(dir.path());
+    QCOMPARE(lib.LoadProgramList().entries, (Entries{{"p", true}, {"q", true}}));
+    QCOMPARE(readFile(lib.selectionPath()), QByteArray("\"p\",#TRUE#\r\n\"q\",#TRUE#\r\n"));
+    QCOMPARE(lib.readProgram("p").value_or(QList<MessageEntry>{}), messages);
+    QVERIFY(lib.writeProgram("p", messages).isEmpty());
+    QCOMPARE(readFile(dir.filePath("plugins/p.txt")), writtenBack);
+}
+
+// A file name the list cannot hold is left out of it; every other program keeps its tick.
+void TestLibraryFiles::unstorableNameKeepsNoTickAndBlocksNothing()
+{
+    QTemporaryDir dir;
+    const QString omega = QString::fromUtf8("\xCE\xA9mega");
+    writeFiles(dir.path(), {{"plugins/" + omega + ".txt", ""},
+                            {"plugins/a.txt", ""},
+                            {"plugins/say \"hi\".txt", ""},
+                            {"FileNames.txt", "\"a\",#TRUE#\r\n"}});
+    LibraryFiles lib(dir.path());
+    const LibraryFiles::ProgramList loaded = lib.LoadProgramList();
+    QVERIFY(loaded.writeError.isEmpty());
+    QCOMPARE(readFile(lib.selectionPath()), QByteArray("\"a\",#TRUE#\r\n"));
+    QStringList unstorable;
+    QVERIFY(lib.writeSelectionList({{"a", false}, {omega, true}, {"say \"hi\"", true}}, &unstorable)
+                .isEmpty());
+    QCOMPARE(unstorable, (QStringList{omega, "say \"hi\""}));
+    QCOMPARE(readFile(lib.selectionPath()), QByteArray("\"a\",#FALSE#\r\n"));
+}
+
+void TestLibraryFiles::failedWritesKeepEveryByte_data()
+{
+    QTest::addColumn<int>("step"); // AtomicWrite::Step, or -1 for a real file-size limit
+    QTest::addColumn<bool>("selectionList");
+    for (const bool list : {false, true}) {
+        const char* what = list ? "selection list" : "program";
+        QTest::addRow("%s, file-size limit", what) << -1 << list;
+        const QList<QPair<AtomicWrite::Step, const char*>> steps{
+            {AtomicWrite::Step::Open, "open"},
+            {AtomicWrite::Step::Write, "write"},
+            {AtomicWrite::Step::Flush, "flush"},
+            {AtomicWrite::Step::Sync, "sync"},
+            {AtomicWrite::Step::Commit, "commit"}};
+        for (const auto& [step, name] : steps)
+            QTest::addRow("%s, fails at %s", what, name) << int(step) << list;
+    }
+}
+
+// A write that fails at any step, a real one past the file-size limit included, reports it
+// and leaves the old file byte for byte and no temporary file beside it.
+void TestLibraryFiles::failedWritesKeepEveryByte()
+{
+    QFETCH(int, step);
+    QFETCH(bool, selectionList);
+    QTemporaryDir dir;
+    const QByteArray old("\"Breathe in\",#TRUE#\r\n\"Breathe out\",#FALSE#\r\n");
+    writeFiles(dir.path(), {{"plugins/p.txt", old}, {"FileNames.txt", "\"p\",#TRUE#\r\n"}});
+    LibraryFiles lib(dir.path());
+    const QString path = selectionList ? lib.selectionPath() : lib.programPath("p");
+    const QByteArray before = readFile(path);
+    QString error;
+    {
+        // Smaller than the new content, which still fits Qt's write buffer: the failure
+        // shows only when the buffer is flushed.
+        std::optional<DiskFull> full;
+        if (step < 0)
+            full.emplace(8);
+        else
+            AtomicWrite::failAtForTests(AtomicWrite::Step(step));
+        error = selectionList ? lib.writeSelectionList({{"p", false}, {"q", true}})
+                              : lib.writeProgram("p", {{"Breathe in", false}, {"Smile", true}});
+        AtomicWrite::failAtForTests(AtomicWrite::Step::None);
+        if (full)
+            QVERIFY(full->active());
+    }
+    QVERIFY(error.startsWith("could not be written"));
+    QCOMPARE(readFile(path), before);
+    // Nothing beside the file: no temporary file was left behind.
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QFileInfo(path).fileName()});
 }
 
 QTEST_APPLESS_MAIN(TestLibraryFiles)
