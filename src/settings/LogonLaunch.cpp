@@ -1,11 +1,11 @@
 #include "settings/LogonLaunch.h"
 
+#include "core/AtomicWrite.h"
 #include "core/Prompt.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -195,23 +195,12 @@ void LogonLaunch::writeAutostartEntry(const QString& name, const QString& execut
         reportOpening(QFileDevice::OpenError);
         return;
     }
-    // All or nothing, as every file the program writes; written here rather than through the
-    // shared helper because the user is told the failing step's number.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        reportOpening(file.error());
-        return;
-    }
-    const QByteArray bytes = autostartEntry(executablePath);
-    if (file.write(bytes) != bytes.size()) {
-        const int error = file.error();
-        file.cancelWriting();
-        reportSetting(error);
-        return;
-    }
-    if (!file.commit())
-        reportSetting(file.error());
+    // The user is told the number of the step that failed, as for the Run key.
+    const AtomicWrite::Result written = AtomicWrite::replace(path, autostartEntry(executablePath));
+    if (written.failedStep == AtomicWrite::Step::Open)
+        reportOpening(written.error);
+    else if (!written.ok())
+        reportSetting(written.error);
 }
 
 bool LogonLaunch::hasAutostartEntry(const QString& name)

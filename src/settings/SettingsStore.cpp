@@ -99,12 +99,12 @@ QString SettingsStore::saveToIniFile(const QString& section,
 {
     const ReadFile::Result current = ReadFile::read(m_iniPath);
     if (current.unreadable())
-        return QStringLiteral("it cannot be read (%1), and a file that cannot be read is never "
-                              "written over")
+        return QStringLiteral("It cannot be read (%1), and a file that cannot be read is never "
+                              "written over.")
             .arg(current.error);
     const QTemporaryDir scratch;
     if (!scratch.isValid())
-        return QStringLiteral("no scratch folder could be made (%1)").arg(scratch.errorString());
+        return QStringLiteral("No scratch folder could be made (%1).").arg(scratch.errorString());
     const QString copyPath = scratch.filePath(QStringLiteral("settings.ini"));
     if (current.ok()) {
         if (const QString error = AtomicWrite::write(copyPath, current.bytes); !error.isEmpty())
@@ -118,7 +118,7 @@ QString SettingsStore::saveToIniFile(const QString& section,
             copy.setValue(section + QLatin1Char('/') + key, text);
         copy.sync();
         if (copy.status() != QSettings::NoError)
-            return QStringLiteral("its new text could not be made");
+            return QStringLiteral("Its new text could not be made.");
         keys = copy.allKeys();
         for (const QString& key : keys)
             values.append(copy.value(key));
@@ -130,7 +130,7 @@ QString SettingsStore::saveToIniFile(const QString& section,
         for (qsizetype i = 0; same && i < keys.size(); ++i)
             same = check.value(keys.at(i)) == values.at(i);
         if (!same)
-            return QStringLiteral("its new text could not be written whole (is the disk full?)");
+            return QStringLiteral("Its new text could not be written whole (is the disk full?).");
     }
     QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
     if (const QString error = AtomicWrite::write(m_iniPath, written.bytes); !error.isEmpty())

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
@@ -287,7 +288,21 @@ void FrmAll::cmdLoadSettings_Click()
 
 void FrmAll::cmdSaveSettings_Click()
 {
-    StoredSettings::save(m_store, settings);
+    if (StoredSettings::save(m_store, settings) != 0)
+        tellSettingsNotSaved();
+}
+
+// Once a run: the settings are saved at every start and stop of the show as well.
+void FrmAll::tellSettingsNotSaved()
+{
+    const QString text =
+        QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
+            .arg(QDir::toNativeSeparators(m_store.fileName()), m_store.lastError());
+    qWarning("%s", qPrintable(text));
+    if (m_toldSettingsNotSaved)
+        return;
+    m_toldSettingsNotSaved = true;
+    Prompt::current().ask(text, Prompt::Icon::Critical, Prompt::Buttons::Ok);
 }
 
 void FrmAll::optRun_Click()
@@ -309,9 +324,10 @@ void FrmAll::optDontRun_Click()
 
 void FrmAll::chkSysTray_Click()
 {
-    m_store.SaveSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
-                        Picture3->chkSysTray->isChecked() ? QStringLiteral("True")
-                                                          : QStringLiteral("False"));
+    if (!m_store.SaveSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
+                             Picture3->chkSysTray->isChecked() ? QStringLiteral("True")
+                                                               : QStringLiteral("False")))
+        tellSettingsNotSaved();
 }
 
 void FrmAll::cmdFont_Click()

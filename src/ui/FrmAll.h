@@ -115,6 +115,7 @@ private:
     void buildMenus();
     void buildTray();
     void centreOnScreen();
+    void tellSettingsNotSaved();
 
     SettingsStore& m_store;
     QWidget* m_client = nullptr;
@@ -122,6 +123,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_trayWatch = nullptr; // only while minimised for want of a tray
     bool m_settingsLoaded = false;
+    bool m_toldSettingsNotSaved = false;
     bool m_unloading = false;
     bool m_unloaded = false;
     bool m_thankYouOpened = false;
