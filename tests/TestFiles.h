@@ -35,4 +35,10 @@ inline QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// One record of a program file or of the selection list, as the program writes it.
+inline QByteArray rec(const QByteArray& text, bool ticked = true)
+{
+    return '"' + text + '"' + (ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+}
+
 } // namespace TestFiles

@@ -1,3 +1,4 @@
+#include "ListRows.h"
 #include "RecordingPrompt.h"
 #include "TestFiles.h"
 #include "core/AppFolder.h"
@@ -23,6 +24,8 @@
 #include <unistd.h>
 
 using namespace TestFiles;
+using ListRows::texts;
+using ListRows::ticks;
 
 namespace {
 
@@ -85,27 +88,6 @@ private:
     bool m_mounted = false;
     QString m_why;
 };
-
-QByteArray rec(const QByteArray& text, bool ticked = true)
-{
-    return '"' + text + '"' + (ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
-}
-
-QList<bool> ticks(const QTreeView* view)
-{
-    QList<bool> out;
-    for (int r = 0; r < view->model()->rowCount(); ++r)
-        out << (view->model()->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked);
-    return out;
-}
-
-QStringList texts(const QTreeView* view)
-{
-    QStringList out;
-    for (int r = 0; r < view->model()->rowCount(); ++r)
-        out << view->model()->index(r, 0).data().toString();
-    return out;
-}
 
 } // namespace
 

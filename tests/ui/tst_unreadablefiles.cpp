@@ -1,3 +1,4 @@
+#include "ListRows.h"
 #include "RecordingPrompt.h"
 #include "TestFiles.h"
 #include "library/LibraryFiles.h"
@@ -17,21 +18,10 @@
 #include <unistd.h>
 
 using namespace TestFiles;
+using ListRows::texts;
+using ListRows::ticks;
 
 namespace {
-
-QByteArray rec(const QByteArray& text, bool ticked = true)
-{
-    return '"' + text + '"' + (ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
-}
-
-QList<bool> ticks(const QTreeView* view)
-{
-    QList<bool> out;
-    for (int r = 0; r < view->model()->rowCount(); ++r)
-        out << (view->model()->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked);
-    return out;
-}
 
 void setMode(const QString& path, mode_t mode)
 {
