@@ -33,7 +33,11 @@ namespace {
 struct FakeBrowser : Browser
 {
     QStringList opened;
-    void openUrl(const QUrl& url) override { opened.append(url.toString()); }
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url.toString());
+        return true;
+    }
 };
 
 } // namespace
