@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -131,6 +132,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
         picAbout->lower();
         m_pageOrder.removeOne(picAbout);
         m_pageOrder.prepend(picAbout);
+        frontChanged();
     });
     connect(picStart, &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
     connect(Picture2->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
@@ -148,6 +150,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     buildMenus();
     buildTray();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    frontChanged();
 }
 
 FrmAll::~FrmAll() = default;
@@ -271,6 +274,35 @@ void FrmAll::ShowPage(QWidget* page)
     page->raise();
     m_pageOrder.removeOne(page);
     m_pageOrder.append(page);
+    frontChanged();
+}
+
+// The pages behind are covered, not hidden, so without this the keyboard focus would stay
+// in a covered list and the access keys of covered buttons would still work: keys would tick,
+// delete and save what the user cannot see. Only the page in front is enabled, and the focus
+// goes into it: back to the control the user left there, else to the page itself, so no key
+// acts before the user has clicked or tabbed to a control.
+void FrmAll::frontChanged()
+{
+    QWidget* front = frontPage();
+    if (!front)
+        return;
+    QWidget* had = focusWidget();
+    for (QWidget* page : std::as_const(m_pageOrder)) {
+        if (page != front && had && page->isAncestorOf(had))
+            m_focusInPage.insert(page, had);
+    }
+    front->setEnabled(true);
+    if (!had || !(had == front || front->isAncestorOf(had))) {
+        QWidget* target = m_focusInPage.value(front);
+        if (!target || !target->isEnabled() || !target->isVisibleTo(front))
+            target = front;
+        target->setFocus(Qt::OtherFocusReason);
+    }
+    for (QWidget* page : std::as_const(m_pageOrder)) {
+        if (page != front)
+            page->setEnabled(false);
+    }
 }
 
 QWidget* FrmAll::frontPage() const

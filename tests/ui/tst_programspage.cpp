@@ -1,4 +1,5 @@
 #include "RecordingPrompt.h"
+#include "TestFiles.h"
 #include "core/Prompt.h"
 #include "library/LibraryFiles.h"
 #include "library/RecordFormat.h"
@@ -6,7 +7,6 @@
 #include "ui/ProgramsPage.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
@@ -56,18 +56,7 @@ struct Library
     }
     bool exists(const QString& rel) const { return QFileInfo::exists(path(rel)); }
     // Every file and folder below the application folder with its bytes.
-    QMap<QString, QByteArray> snapshot() const
-    {
-        QMap<QString, QByteArray> all;
-        QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            const QString rel = QDir(dir.path()).relativeFilePath(file);
-            all.insert(rel, QFileInfo(file).isDir() ? QByteArray("<dir>") : read(rel));
-        }
-        return all;
-    }
+    QMap<QString, QByteArray> snapshot() const { return TestFiles::snapshot(dir.path()); }
     // A path that nobody, root included, can replace by a file: a folder of the same name.
     void makeUnwritable(const QString& rel) const
     {
