@@ -95,15 +95,29 @@ struct Page
         const QRect r = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     }
-    static void clickTick(QTreeView* view, int row)
+    // The middle of the row's tick box, in the list's viewport.
+    static QPoint tickAt(QTreeView* view, int row)
     {
         QStyleOptionViewItem opt;
         opt.initFrom(view->viewport());
         opt.rect = view->visualRect(view->model()->index(row, 0));
         opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        const QRect box =
-            view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box.center());
+        return view->style()
+            ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view)
+            .center();
+    }
+    static void clickTick(QTreeView* view, int row)
+    {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, tickAt(view, row));
+    }
+    // Through the window system, as a real pointer: a double-click is then told apart.
+    void clickTickAsUser(QTreeView* view, int row, bool twice) const
+    {
+        const QPoint at = view->viewport()->mapTo(&page, tickAt(view, row));
+        if (twice)
+            QTest::mouseDClick(page.windowHandle(), Qt::LeftButton, {}, at);
+        else
+            QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, at);
     }
     static QStringList texts(QTreeView* view)
     {
@@ -659,8 +673,70 @@ private slots:
         Page::clickTick(p.messages(), 1);
         QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1", false) + rec("m2"));
         QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, false, true}));
-        QTest::keyClick(p.messages(), Qt::Key_Space); // the current message is m1 now
-        QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1") + rec("m2"));
+        // The tick left the current message where it was: m0.
+        QTest::keyClick(p.messages(), Qt::Key_Space);
+        QCOMPARE(lib.read("plugins/P.txt"), rec("m0", false) + rec("m1", false) + rec("m2"));
+    }
+
+    void tickChangesNothingElse_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("afterTick");
+        QTest::addColumn<QByteArray>("afterEdit"); // A.txt
+
+        const QByteArray m0 = rec("m0"), m2 = rec("m2");
+        QTest::newRow("message tick on another row")
+            << "messages" << 2 << false << "plugins/A.txt" << m0 + rec("m1") + rec("m2", false)
+            << m0 + rec("typed") + rec("m2", false);
+        QTest::newRow("message tick on the chosen row")
+            << "messages" << 1 << false << "plugins/A.txt" << m0 + rec("m1", false) + m2
+            << m0 + rec("typed", false) + m2;
+        QTest::newRow("double-click on a message tick: one change")
+            << "messages" << 2 << true << "plugins/A.txt" << m0 + rec("m1") + rec("m2", false)
+            << m0 + rec("typed") + rec("m2", false);
+        QTest::newRow("program tick of the selected program")
+            << "programs" << 0 << false << "FileNames.txt" << rec("A", false) + rec("B")
+            << m0 + rec("typed") + m2;
+        QTest::newRow("program tick of another program")
+            << "programs" << 1 << false << "FileNames.txt" << rec("A") + rec("B", false)
+            << m0 + rec("typed") + m2;
+        QTest::newRow("double-click on a program tick: one change")
+            << "programs" << 1 << true << "FileNames.txt" << rec("A") + rec("B", false)
+            << m0 + rec("typed") + m2;
+    }
+    void tickChangesNothingElse()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, row);
+        QFETCH(bool, twice);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, afterTick);
+        QFETCH(QByteArray, afterEdit);
+        Library lib;
+        lib.write("plugins/A.txt", rec("m0") + rec("m1") + rec("m2"));
+        lib.write("plugins/B.txt", rec("b0"));
+        lib.write("FileNames.txt", rec("A") + rec("B"));
+        Page p(lib);
+        QVERIFY(QTest::qWaitForWindowExposed(&p.page));
+        // The user chooses m1 and types its new text.
+        Page::clickRow(p.messages(), 1);
+        p.editBox()->clear();
+        QTest::keyClicks(p.editBox(), "typed");
+
+        p.clickTickAsUser(list == "messages" ? p.messages() : p.programs(), row, twice);
+        QCOMPARE(lib.read(file), afterTick);
+        QCOMPARE(p.editBox()->text(), QStringLiteral("typed"));
+        QCOMPARE(Page::current(p.programs()), 0);
+        QCOMPARE(Page::current(p.messages()), 1);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"m0", "m1", "m2"}));
+
+        // Edit changes the message the user chose.
+        p.click("picUpdate");
+        QCOMPARE(lib.read("plugins/A.txt"), afterEdit);
+        QCOMPARE(promptTexts(), QStringList());
     }
 
     void emptyEditBox()
