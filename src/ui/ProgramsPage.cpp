@@ -18,6 +18,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -129,6 +130,9 @@ QLineEdit* makeBox(const QString& name, QWidget* parent)
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
+    // No length limit: the toolkit's default would cut a long message in silence, and an Edit
+    // would then store the cut text.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 

@@ -739,6 +739,41 @@ private slots:
         QCOMPARE(promptTexts(), QStringList());
     }
 
+    void longMessage_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("Edit of its neighbour") << "edit";
+        QTest::newRow("Add New of it") << "add";
+    }
+    void longMessage()
+    {
+        QFETCH(QString, then);
+        QByteArray longText;
+        while (longText.size() < 40000)
+            longText += "Every day in every way. ";
+        longText.truncate(40000);
+        Library lib;
+        const QByteArray file = rec("m0") + rec(longText, false) + rec("m2");
+        lib.write("plugins/A.txt", file);
+        Page p(lib);
+        Page::clickRow(p.messages(), 1);
+        QCOMPARE(p.editBox()->text().size(), 40000);
+        QCOMPARE(p.editBox()->text().toLatin1(), longText);
+        if (then == "edit") {
+            Page::clickRow(p.messages(), 2);
+            p.editBox()->setText("new");
+            p.click("picUpdate");
+            QCOMPARE(lib.read("plugins/A.txt"), rec("m0") + rec(longText, false) + rec("new"));
+        } else {
+            p.click("picAddNew");
+            QCOMPARE(lib.read("plugins/A.txt"), file + rec(longText));
+        }
+        QCOMPARE(promptTexts(), QStringList());
+        // A long name reaches the name box whole as well.
+        p.nameBox()->setText(QString::fromLatin1(longText));
+        QCOMPARE(p.nameBox()->text().size(), 40000);
+    }
+
     void emptyEditBox()
     {
         Library lib;
