@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -151,6 +152,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     buildTray();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     frontChanged();
+    qApp->installEventFilter(this);
 }
 
 FrmAll::~FrmAll() = default;
@@ -370,6 +372,22 @@ void FrmAll::picExit1_Click()
 void FrmAll::cmdExit_Click()
 {
     Unload(1);
+}
+
+// An access key held down is one press: the keyboard's repeat must neither delete one message
+// or program after another nor type the key's letter into a box. The repeats of a key held
+// with Alt are taken before any control or shortcut of this window sees them.
+bool FrmAll::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->isAutoRepeat() && (key->modifiers() & Qt::AltModifier)) {
+            key->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void FrmAll::closeEvent(QCloseEvent* event)

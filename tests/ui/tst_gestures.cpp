@@ -227,6 +227,8 @@ private slots:
     void tabStaysOnThePageInFront();
     void commandKeysByPage_data();
     void commandKeysByPage();
+    void heldCommandKeyActsOnce_data();
+    void heldCommandKeyActsOnce();
 
 private:
     Outcome run(const QStringList& pages, bool showing, const QString& button, bool twice,
@@ -546,6 +548,48 @@ void TestGestures::commandKeysByPage()
         QVERIFY(!s.frm->isUnloaded());
     }
     QCOMPARE(m_prompt.shown.size(), 0);
+}
+
+void TestGestures::heldCommandKeyActsOnce_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("editBox");
+    QTest::addColumn<Disk>("written");
+
+    QTest::newRow("Alt+E Delete message")
+        << int(Qt::Key_E) << "new" << Disk{{"app/plugins/A.txt", rec("a1")}};
+    QTest::newRow("Alt+D Delete program")
+        << int(Qt::Key_D) << ""
+        << Disk{{"app/plugins/A.txt", "<missing>"}, {"app/FileNames.txt", rec("B")}};
+}
+
+void TestGestures::heldCommandKeyActsOnce()
+{
+    QFETCH(int, key);
+    QFETCH(QString, editBox);
+    QFETCH(Disk, written);
+
+    Session s;
+    QVERIFY(s.open());
+    s.editBox()->setText(editBox);
+    s.editBox()->setFocus(); // where the user typed
+    const Disk expected = library(applied(s.files(), written));
+    QWindow* w = s.frm->windowHandle();
+    QTest::keyPress(w, Qt::Key(key), Qt::AltModifier);
+    QTRY_COMPARE(library(s.files()), expected);
+
+    // Still held, the key comes again and again from the keyboard's repeat.
+    QList<std::shared_ptr<QSignalSpy>> presses;
+    for (QPushButton* b : s.frm->findChildren<QPushButton*>())
+        presses.append(std::make_shared<QSignalSpy>(b, &QAbstractButton::pressed));
+    const QString letter = QKeySequence(key).toString().toLower();
+    for (int i = 0; i < 3; ++i)
+        QTest::simulateEvent(w, true, key, Qt::AltModifier, letter, true);
+    QTest::keyRelease(w, Qt::Key(key), Qt::AltModifier);
+    for (const auto& spy : std::as_const(presses))
+        QCOMPARE(spy->size(), 0);
+    QCOMPARE(library(s.files()), expected);
+    QCOMPARE(s.editBox()->text(), QString()); // emptied by the command, and nothing typed
 }
 
 QTEST_MAIN(TestGestures)
