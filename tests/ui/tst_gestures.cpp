@@ -18,13 +18,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 #include <QWindow>
 
 using namespace TestFiles;
@@ -123,36 +123,26 @@ struct Session
     }
     QLineEdit* nameBox() const { return child<QLineEdit>(frm->Picture2, "txtNewFileName"); }
     QLineEdit* editBox() const { return child<QLineEdit>(frm->Picture2, "txtEditText"); }
-    QTreeView* programs() const { return child<QTreeView>(frm->Picture2, "lvwDisplayFiles"); }
-    QTreeView* messages() const { return child<QTreeView>(frm->Picture2, "lvwDisplay"); }
 
     ImageButton* button(const QString& name) const
     {
-        if (name == "picPrograms2")
-            return frm->picPrograms2;
-        if (name == "picGoals")
-            return frm->picGoals;
-        if (name == "picSettings")
-            return frm->picSettings;
-        if (name == "picHelp")
-            return frm->picHelp;
-        if (name == "picExit1")
-            return frm->picExit1;
-        if (name == "picStart")
-            return frm->picStart;
-        if (name == "picOK")
-            return frm->picAbout->picOK;
-        if (name == "picStart1")
-            return frm->Picture2->picStart1();
-        if (name == "picStartInSettings")
-            return frm->Picture3->picStartInSettings;
-        if (name == "picFont")
-            return frm->Picture3->picFont;
-        if (name == "picSave1")
-            return frm->Picture1->picSave1;
-        if (name == "picSave2")
-            return frm->Picture1->picSave2;
-        return child<ImageButton>(frm->Picture2, qPrintable(name));
+        const QHash<QString, ImageButton*> elsewhere{
+            {"picPrograms2", frm->picPrograms2},
+            {"picGoals", frm->picGoals},
+            {"picSettings", frm->picSettings},
+            {"picHelp", frm->picHelp},
+            {"picExit1", frm->picExit1},
+            {"picStart", frm->picStart},
+            {"picOK", frm->picAbout->picOK},
+            {"picStart1", frm->Picture2->picStart1()},
+            {"picStartInSettings", frm->Picture3->picStartInSettings},
+            {"picFont", frm->Picture3->picFont},
+            {"picSave1", frm->Picture1->picSave1},
+            {"picSave2", frm->Picture1->picSave2},
+        };
+        if (ImageButton* b = elsewhere.value(name))
+            return b;
+        return child<ImageButton>(frm->Picture2, qPrintable(name)); // the panels' buttons
     }
 
     // Near the left end of the button, halfway down.

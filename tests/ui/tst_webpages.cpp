@@ -34,8 +34,6 @@ class TestWebPages : public QObject
 private slots:
     void address_data();
     void address();
-    void noBrowser_data();
-    void noBrowser();
     void addressCanBeCopied_data();
     void addressCanBeCopied();
 };
@@ -44,25 +42,42 @@ void TestWebPages::address_data()
 {
     QTest::addColumn<std::function<void()>>("open");
     QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("askedFor"); // the user is told when no browser takes it
+    QTest::addColumn<bool>("browserOpens"); // false: a desktop without a browser
+    QTest::addColumn<bool>("told");
 
-    QTest::newRow("help") << std::function<void()>(&WebPages::OpenHelpPage)
-                          << "https://zentrivo.example/zentrivo-help/" << true;
-    QTest::newRow("home, bare host")
-        << std::function<void()>(&WebPages::OpenHomePage) << "https://zentrivo.example" << true;
-    QTest::newRow("update") << std::function<void()>(&WebPages::OpenUpdatePage)
-                            << "https://zentrivo.example/try-it-out-zentrivo.html" << true;
-    // Opened by itself on the way out, perhaps while the session ends: never a box then.
-    QTest::newRow("thank you") << std::function<void()>(&WebPages::OpenThankYouPage)
-                               << "https://zentrivo.example/thankyou-for-using-zentrivo.php"
-                               << false;
+    struct Page
+    {
+        const char* name;
+        void (*open)();
+        const char* address;
+        bool askedFor; // the user asked for it, so is told when no browser takes it
+    };
+    const Page pages[] = {
+        {"help", &WebPages::OpenHelpPage, "https://zentrivo.example/zentrivo-help/", true},
+        {"home, bare host", &WebPages::OpenHomePage, "https://zentrivo.example", true},
+        {"update", &WebPages::OpenUpdatePage, "https://zentrivo.example/try-it-out-zentrivo.html",
+         true},
+        // Opened by itself on the way out, perhaps while the session ends: never a box then.
+        {"thank you", &WebPages::OpenThankYouPage,
+         "https://zentrivo.example/thankyou-for-using-zentrivo.php", false},
+    };
+    for (const Page& page : pages) {
+        for (const bool opens : {true, false}) {
+            QTest::addRow("%s%s", page.name, opens ? "" : ", no browser")
+                << std::function<void()>(page.open) << page.address << opens
+                << (!opens && page.askedFor);
+        }
+    }
 }
 
 void TestWebPages::address()
 {
     QFETCH(std::function<void()>, open);
     QFETCH(QString, address);
+    QFETCH(bool, browserOpens);
+    QFETCH(bool, told);
     RecordingBrowser browser;
+    browser.opens = browserOpens;
     RecordingPrompt prompt;
     Browser::set(&browser);
     Prompt::set(&prompt);
@@ -70,29 +85,7 @@ void TestWebPages::address()
     Browser::set(nullptr);
     Prompt::set(nullptr);
     QCOMPARE(browser.opened, QStringList{address});
-    QCOMPARE(prompt.shown.size(), 0);
-}
-
-void TestWebPages::noBrowser_data()
-{
-    address_data();
-}
-
-void TestWebPages::noBrowser()
-{
-    QFETCH(std::function<void()>, open);
-    QFETCH(QString, address);
-    QFETCH(bool, askedFor);
-    RecordingBrowser browser;
-    browser.opens = false;
-    RecordingPrompt prompt;
-    Browser::set(&browser);
-    Prompt::set(&prompt);
-    open();
-    Browser::set(nullptr);
-    Prompt::set(nullptr);
-    QCOMPARE(browser.opened, QStringList{address});
-    if (!askedFor) {
+    if (!told) {
         QCOMPARE(prompt.shown.size(), 0);
         return;
     }
