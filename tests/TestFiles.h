@@ -3,9 +3,11 @@
 // Small fixtures on disk: files written byte by byte, and read back as bytes.
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QTest>
@@ -39,6 +41,20 @@ inline QByteArray readFile(const QString& path)
 inline QByteArray rec(const QByteArray& text, bool ticked = true)
 {
     return '"' + text + '"' + (ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+}
+
+// Every file and folder below `root` with its bytes ("<dir>" for a folder), by relative path.
+inline QMap<QString, QByteArray> snapshot(const QString& root)
+{
+    QMap<QString, QByteArray> all;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        all.insert(QDir(root).relativeFilePath(file),
+                   QFileInfo(file).isDir() ? QByteArray("<dir>") : readFile(file));
+    }
+    return all;
 }
 
 } // namespace TestFiles

@@ -6,7 +6,7 @@ namespace {
 class DesktopBrowser : public Browser
 {
 public:
-    void openUrl(const QUrl& url) override { QDesktopServices::openUrl(url); }
+    bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 };
 
 Browser*& installed()

@@ -7,7 +7,9 @@ class Browser
 {
 public:
     virtual ~Browser() = default;
-    virtual void openUrl(const QUrl& url) = 0;
+    // False when the desktop had nothing to open the address with; true says only that the
+    // address was handed on, not that a page appeared.
+    virtual bool openUrl(const QUrl& url) = 0;
 
     static Browser& current();
     static void set(Browser* browser); // nullptr restores the desktop's browser

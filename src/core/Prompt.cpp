@@ -27,6 +27,8 @@ Prompt::Answer MessageBoxPrompt::ask(const QString& text, Icon icon, Buttons but
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption());
     box.setText(text);
+    // Addresses and file names in a message can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     switch (icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);

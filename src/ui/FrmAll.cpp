@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,6 +32,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -132,6 +134,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
         picAbout->lower();
         m_pageOrder.removeOne(picAbout);
         m_pageOrder.prepend(picAbout);
+        frontChanged();
     });
     connect(picStart, &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
     connect(Picture2->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
@@ -149,6 +152,8 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     buildMenus();
     buildTray();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    frontChanged();
+    qApp->installEventFilter(this);
 }
 
 FrmAll::~FrmAll() = default;
@@ -272,6 +277,35 @@ void FrmAll::ShowPage(QWidget* page)
     page->raise();
     m_pageOrder.removeOne(page);
     m_pageOrder.append(page);
+    frontChanged();
+}
+
+// The pages behind are covered, not hidden, so without this the keyboard focus would stay
+// in a covered list and the access keys of covered buttons would still work: keys would tick,
+// delete and save what the user cannot see. Only the page in front is enabled, and the focus
+// goes into it: back to the control the user left there, else to the page itself, so no key
+// acts before the user has clicked or tabbed to a control.
+void FrmAll::frontChanged()
+{
+    QWidget* front = frontPage();
+    if (!front)
+        return;
+    QWidget* had = focusWidget();
+    for (QWidget* page : std::as_const(m_pageOrder)) {
+        if (page != front && had && page->isAncestorOf(had))
+            m_focusInPage.insert(page, had);
+    }
+    front->setEnabled(true);
+    if (!had || !(had == front || front->isAncestorOf(had))) {
+        QWidget* target = m_focusInPage.value(front);
+        if (!target || !target->isEnabled() || !target->isVisibleTo(front))
+            target = front;
+        target->setFocus(Qt::OtherFocusReason);
+    }
+    for (QWidget* page : std::as_const(m_pageOrder)) {
+        if (page != front)
+            page->setEnabled(false);
+    }
 }
 
 QWidget* FrmAll::frontPage() const
@@ -354,6 +388,22 @@ void FrmAll::picExit1_Click()
 void FrmAll::cmdExit_Click()
 {
     Unload(1);
+}
+
+// An access key held down is one press: the keyboard's repeat must neither delete one message
+// or program after another nor type the key's letter into a box. The repeats of a key held
+// with Alt are taken before any control or shortcut of this window sees them.
+bool FrmAll::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->isAutoRepeat() && (key->modifiers() & Qt::AltModifier)) {
+            key->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void FrmAll::closeEvent(QCloseEvent* event)

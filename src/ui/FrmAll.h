@@ -2,7 +2,9 @@
 
 #include "settings/DisplaySettings.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 
@@ -43,7 +45,8 @@ public:
     // or the library is missing); nothing is stored then.
     bool Form_Load(const QStringList& arguments);
 
-    // Brings a page to the front; the page that was in front stays directly behind it.
+    // Brings a page to the front; the page that was in front stays directly behind it. The
+    // keyboard focus goes into the page in front.
     void ShowPage(QWidget* page);
     QWidget* frontPage() const;
 
@@ -108,6 +111,7 @@ signals:
     void unloaded();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -116,10 +120,13 @@ private:
     void buildTray();
     void centreOnScreen();
     void tellSettingsNotSaved();
+    void frontChanged();
 
     SettingsStore& m_store;
     QWidget* m_client = nullptr;
     QList<QWidget*> m_pageOrder; // back to front
+    // Where the focus was on each page when another page came in front of it.
+    QHash<QWidget*, QPointer<QWidget>> m_focusInPage;
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_trayWatch = nullptr; // only while minimised for want of a tray
     bool m_settingsLoaded = false;

@@ -179,6 +179,14 @@ void ImageButton::mousePressEvent(QMouseEvent* event)
     m_pressed = event->button() == Qt::LeftButton && countsAsInside(event->position());
 }
 
+// The second press of a double-click arrives as this event instead of a press. The first click
+// has already run the action, so a double-click is one click; and a button that its first
+// click uncovered takes nothing from it either.
+void ImageButton::mouseDoubleClickEvent(QMouseEvent*)
+{
+    m_pressed = false;
+}
+
 void ImageButton::mouseReleaseEvent(QMouseEvent* event)
 {
     const bool click =

@@ -16,8 +16,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -65,11 +68,50 @@ QLabel* makeLabel(const QString& text, const QString& name, bool heading, QWidge
     return label;
 }
 
+// A tick box changes its tick and does nothing else: a click on it is no click on the entry
+// (which would choose it and put its text into the edit box), and a double-click on it changes
+// the tick once, as the second press of a double-click is no second click.
+class TickDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Whether the last press on an entry landed on its tick box.
+    bool pressWasOnTick() const { return m_pressOnTick; }
+
+protected:
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            m_pressOnTick = QStyledItemDelegate::editorEvent(event, model, option, index);
+            m_releaseOfDouble = false;
+            return m_pressOnTick;
+        case QEvent::MouseButtonDblClick:
+            m_releaseOfDouble = QStyledItemDelegate::editorEvent(event, model, option, index);
+            return m_releaseOfDouble;
+        case QEvent::MouseButtonRelease:
+            if (std::exchange(m_releaseOfDouble, false))
+                return true;
+            break;
+        default:
+            break;
+        }
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+
+private:
+    bool m_pressOnTick = false;
+    bool m_releaseOfDouble = false;
+};
+
 QTreeView* makeList(CheckListModel* model, const QString& name, QWidget* parent)
 {
     auto* view = new QTreeView(parent);
     view->setObjectName(name);
     view->setModel(model);
+    view->setItemDelegate(new TickDelegate(view));
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     // Equal rows let the view lay out tens of thousands of entries without measuring each.
@@ -89,7 +131,16 @@ QLineEdit* makeBox(const QString& name, QWidget* parent)
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
+    // No length limit: the toolkit's default would cut a long message in silence, and an Edit
+    // would then store the cut text.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
+}
+
+bool pressWasOnTick(const QTreeView* view)
+{
+    const auto* ticks = static_cast<const TickDelegate*>(view->itemDelegate());
+    return ticks->pressWasOnTick();
 }
 
 QWidget* makePanel(const QString& name, QRect geometry, QWidget* parent)
@@ -225,7 +276,8 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
                     lvwDisplayFiles_Click();
             });
     connect(m_lvwDisplayFiles, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
-        if (!m_programmatic && i.row() == m_programRowBeforePress)
+        if (!m_programmatic && i.row() == m_programRowBeforePress &&
+            !pressWasOnTick(m_lvwDisplayFiles))
             lvwDisplayFiles_Click();
     });
     connect(m_programs, &CheckListModel::tickChangedByUser, this,
@@ -237,7 +289,7 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
                     lvwDisplay_ItemClick(current.row());
             });
     connect(m_lvwDisplay, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
-        if (!m_programmatic)
+        if (!m_programmatic && !pressWasOnTick(m_lvwDisplay))
             lvwDisplay_ItemClick(i.row());
     });
     connect(m_messages, &CheckListModel::tickChangedByUser, this,

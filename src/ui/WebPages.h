@@ -3,7 +3,8 @@
 #include <QString>
 
 // The product's web pages, handed to the user's browser; the program never waits for the
-// browser nor learns whether a page opened.
+// browser. When the desktop has nothing to open a page with, the user is told the address of
+// each page they asked for.
 class WebPages
 {
 public:

@@ -35,7 +35,11 @@ class RecordingBrowser : public Browser
 {
 public:
     QStringList opened;
-    void openUrl(const QUrl& url) override { opened.append(url.toString()); }
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url.toString());
+        return true;
+    }
 };
 
 // How the date sits in the store: section "Update", key and value base64url without padding.

@@ -34,7 +34,7 @@ struct QuietPrompt : Prompt
 };
 struct NoBrowser : Browser
 {
-    void openUrl(const QUrl&) override {}
+    bool openUrl(const QUrl&) override { return true; }
 };
 
 // Runs `act` on the font dialog once it is open.

@@ -31,7 +31,7 @@ namespace {
 
 struct FakeBrowser : Browser
 {
-    void openUrl(const QUrl&) override {}
+    bool openUrl(const QUrl&) override { return true; }
 };
 
 // A real, small file system, filled to its last block on demand. Mounting needs root (the

@@ -51,6 +51,8 @@ private slots:
     void clickThatChangesPicture();
     void click_data();
     void click();
+    void doubleClick_data();
+    void doubleClick();
     void hiddenWhileLit();
 
     void pictures_data();
@@ -295,6 +297,38 @@ void TestImageButton::click()
     QTest::mouseMove(m_window->windowHandle(), release);
     QTest::mouseRelease(m_window->windowHandle(), Qt::LeftButton, {}, release);
     QCOMPARE(clicks.size(), clicked ? 1 : 0);
+}
+
+void TestImageButton::doubleClick_data()
+{
+    QTest::addColumn<bool>("firstClickUncovers");
+    QTest::addColumn<int>("clicksOfFront");
+    QTest::addColumn<int>("clicksOfBehind");
+
+    QTest::newRow("the button stays") << false << 1 << 0;
+    // The second press then lands on the button that was behind the first one.
+    QTest::newRow("the first click uncovers another button") << true << 1 << 0;
+}
+
+void TestImageButton::doubleClick()
+{
+    QFETCH(bool, firstClickUncovers);
+    QFETCH(int, clicksOfFront);
+    QFETCH(int, clicksOfBehind);
+
+    auto* behind = new ImageButton(QStringLiteral("ok"), m_window);
+    behind->move(m_c->pos());
+    behind->show();
+    m_c->raise();
+    if (firstClickUncovers)
+        connect(m_c, &ImageButton::clicked, m_c, &QWidget::hide);
+    QSignalSpy front(m_c, &ImageButton::clicked);
+    QSignalSpy back(behind, &ImageButton::clicked);
+    const QPoint inside(30, 110);
+    moveTo(inside);
+    QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {}, inside);
+    QCOMPARE(front.size(), clicksOfFront);
+    QCOMPARE(back.size(), clicksOfBehind);
 }
 
 void TestImageButton::hiddenWhileLit()

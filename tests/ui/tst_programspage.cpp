@@ -1,4 +1,5 @@
 #include "RecordingPrompt.h"
+#include "TestFiles.h"
 #include "core/Prompt.h"
 #include "library/LibraryFiles.h"
 #include "library/RecordFormat.h"
@@ -6,7 +7,6 @@
 #include "ui/ProgramsPage.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
@@ -32,10 +32,7 @@ void typeText(QWidget* widget, const QString& text)
     }
 }
 
-QByteArray rec(const QByteArray& text, bool ticked = true)
-{
-    return '"' + text + '"' + (ticked ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
-}
+using TestFiles::rec;
 
 // A temporary application folder with a plugins folder, written byte by byte.
 struct Library
@@ -56,18 +53,7 @@ struct Library
     }
     bool exists(const QString& rel) const { return QFileInfo::exists(path(rel)); }
     // Every file and folder below the application folder with its bytes.
-    QMap<QString, QByteArray> snapshot() const
-    {
-        QMap<QString, QByteArray> all;
-        QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            const QString rel = QDir(dir.path()).relativeFilePath(file);
-            all.insert(rel, QFileInfo(file).isDir() ? QByteArray("<dir>") : read(rel));
-        }
-        return all;
-    }
+    QMap<QString, QByteArray> snapshot() const { return TestFiles::snapshot(dir.path()); }
     // A path that nobody, root included, can replace by a file: a folder of the same name.
     void makeUnwritable(const QString& rel) const
     {
@@ -106,15 +92,29 @@ struct Page
         const QRect r = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     }
-    static void clickTick(QTreeView* view, int row)
+    // The middle of the row's tick box, in the list's viewport.
+    static QPoint tickAt(QTreeView* view, int row)
     {
         QStyleOptionViewItem opt;
         opt.initFrom(view->viewport());
         opt.rect = view->visualRect(view->model()->index(row, 0));
         opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        const QRect box =
-            view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box.center());
+        return view->style()
+            ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view)
+            .center();
+    }
+    static void clickTick(QTreeView* view, int row)
+    {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, tickAt(view, row));
+    }
+    // Through the window system, as a real pointer: a double-click is then told apart.
+    void clickTickAsUser(QTreeView* view, int row, bool twice) const
+    {
+        const QPoint at = view->viewport()->mapTo(&page, tickAt(view, row));
+        if (twice)
+            QTest::mouseDClick(page.windowHandle(), Qt::LeftButton, {}, at);
+        else
+            QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, at);
     }
     static QStringList texts(QTreeView* view)
     {
@@ -670,8 +670,105 @@ private slots:
         Page::clickTick(p.messages(), 1);
         QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1", false) + rec("m2"));
         QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, false, true}));
-        QTest::keyClick(p.messages(), Qt::Key_Space); // the current message is m1 now
-        QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1") + rec("m2"));
+        // The tick left the current message where it was: m0.
+        QTest::keyClick(p.messages(), Qt::Key_Space);
+        QCOMPARE(lib.read("plugins/P.txt"), rec("m0", false) + rec("m1", false) + rec("m2"));
+    }
+
+    void tickChangesNothingElse_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("afterTick");
+        QTest::addColumn<QByteArray>("afterEdit"); // A.txt
+
+        const QByteArray m0 = rec("m0"), m2 = rec("m2");
+        QTest::newRow("message tick on another row")
+            << "messages" << 2 << false << "plugins/A.txt" << m0 + rec("m1") + rec("m2", false)
+            << m0 + rec("typed") + rec("m2", false);
+        QTest::newRow("message tick on the chosen row")
+            << "messages" << 1 << false << "plugins/A.txt" << m0 + rec("m1", false) + m2
+            << m0 + rec("typed", false) + m2;
+        QTest::newRow("double-click on a message tick: one change")
+            << "messages" << 2 << true << "plugins/A.txt" << m0 + rec("m1") + rec("m2", false)
+            << m0 + rec("typed") + rec("m2", false);
+        QTest::newRow("program tick of the selected program")
+            << "programs" << 0 << false << "FileNames.txt" << rec("A", false) + rec("B")
+            << m0 + rec("typed") + m2;
+        QTest::newRow("program tick of another program")
+            << "programs" << 1 << false << "FileNames.txt" << rec("A") + rec("B", false)
+            << m0 + rec("typed") + m2;
+        QTest::newRow("double-click on a program tick: one change")
+            << "programs" << 1 << true << "FileNames.txt" << rec("A") + rec("B", false)
+            << m0 + rec("typed") + m2;
+    }
+    void tickChangesNothingElse()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, row);
+        QFETCH(bool, twice);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, afterTick);
+        QFETCH(QByteArray, afterEdit);
+        Library lib;
+        lib.write("plugins/A.txt", rec("m0") + rec("m1") + rec("m2"));
+        lib.write("plugins/B.txt", rec("b0"));
+        lib.write("FileNames.txt", rec("A") + rec("B"));
+        Page p(lib);
+        QVERIFY(QTest::qWaitForWindowExposed(&p.page));
+        // The user chooses m1 and types its new text.
+        Page::clickRow(p.messages(), 1);
+        p.editBox()->clear();
+        QTest::keyClicks(p.editBox(), "typed");
+
+        p.clickTickAsUser(list == "messages" ? p.messages() : p.programs(), row, twice);
+        QCOMPARE(lib.read(file), afterTick);
+        QCOMPARE(p.editBox()->text(), QStringLiteral("typed"));
+        QCOMPARE(Page::current(p.programs()), 0);
+        QCOMPARE(Page::current(p.messages()), 1);
+        QCOMPARE(Page::texts(p.messages()), (QStringList{"m0", "m1", "m2"}));
+
+        // Edit changes the message the user chose.
+        p.click("picUpdate");
+        QCOMPARE(lib.read("plugins/A.txt"), afterEdit);
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    void longMessage_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("Edit of its neighbour") << "edit";
+        QTest::newRow("Add New of it") << "add";
+    }
+    void longMessage()
+    {
+        QFETCH(QString, then);
+        QByteArray longText;
+        while (longText.size() < 40000)
+            longText += "Every day in every way. ";
+        longText.truncate(40000);
+        Library lib;
+        const QByteArray file = rec("m0") + rec(longText, false) + rec("m2");
+        lib.write("plugins/A.txt", file);
+        Page p(lib);
+        Page::clickRow(p.messages(), 1);
+        QCOMPARE(p.editBox()->text().size(), 40000);
+        QCOMPARE(p.editBox()->text().toLatin1(), longText);
+        if (then == "edit") {
+            Page::clickRow(p.messages(), 2);
+            p.editBox()->setText("new");
+            p.click("picUpdate");
+            QCOMPARE(lib.read("plugins/A.txt"), rec("m0") + rec(longText, false) + rec("new"));
+        } else {
+            p.click("picAddNew");
+            QCOMPARE(lib.read("plugins/A.txt"), file + rec(longText));
+        }
+        QCOMPARE(promptTexts(), QStringList());
+        // A long name reaches the name box whole as well.
+        p.nameBox()->setText(QString::fromLatin1(longText));
+        QCOMPARE(p.nameBox()->text().size(), 40000);
     }
 
     void emptyEditBox()

@@ -29,7 +29,7 @@ struct SilentPrompt : Prompt
 };
 struct NoBrowser : Browser
 {
-    void openUrl(const QUrl&) override {}
+    bool openUrl(const QUrl&) override { return true; }
 };
 
 // How many icons the tray host holds: the windows embedded in its panel.
