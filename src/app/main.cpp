@@ -1,3 +1,4 @@
+#include "app/DisplayOpening.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/UpdateReminder.h"
@@ -13,7 +14,9 @@
 int main(int argc, char** argv)
 {
     choosePlatformBeforeQApplication();
+    DisplayOpening::begin();
     QApplication app(argc, argv);
+    DisplayOpening::end();
     // The program lives on in the tray with no window shown; it ends when the main window is
     // unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
