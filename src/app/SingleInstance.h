@@ -8,8 +8,10 @@ class QLocalSocket;
 
 // Keeps one instance per user and executable base name. A new instance first offers itself to
 // a running one, which is then asked to come forward; only when none answers does it claim
-// the name for itself. Handing over reads and writes nothing but the local socket, so the
-// ending instance leaves every stored file as it was.
+// the name for itself. Only a server run by the same user is a running instance, and only
+// the same user's requests are heard: anything else at the name is replaced. Handing over
+// reads and writes nothing but the local socket, so the ending instance leaves every stored
+// file as it was.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -22,6 +24,9 @@ public:
     explicit SingleInstance(const QString& serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // On Unix a socket in a folder that only this user can have made: $XDG_RUNTIME_DIR when it
+    // is such a folder, else "zentrivo" in the user's cache folder, made and checked. Empty
+    // when there is no such folder: the program then runs unguarded.
     static QString defaultServerName();
     QString serverName() const { return m_name; }
 

@@ -1,6 +1,7 @@
 #include "app/UpdateReminder.h"
 
 #include "core/Clock.h"
+#include "core/ProgramEnd.h"
 #include "core/Prompt.h"
 #include "settings/SettingsStore.h"
 #include "ui/WebPages.h"
@@ -58,6 +59,9 @@ void UpdateReminder::RemindToUpdate(SettingsStore& store)
     const Prompt::Answer answer =
         Prompt::current().ask(QStringLiteral("Do You Wish To Update The Software ?"),
                               Prompt::Icon::Exclamation, Prompt::Buttons::YesNo);
+    // Unanswered because the program was told to end: it asks again at the next launch.
+    if (ProgramEnd::begun())
+        return;
     if (answer == Prompt::Answer::Yes)
         WebPages::OpenUpdatePage();
     storeToday(store);

@@ -1,3 +1,4 @@
+#include "app/DisplayOpening.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/UpdateReminder.h"
@@ -13,12 +14,18 @@
 int main(int argc, char** argv)
 {
     choosePlatformBeforeQApplication();
+    DisplayOpening::begin();
     QApplication app(argc, argv);
+    DisplayOpening::end();
     // The program lives on in the tray with no window shown; it ends when the main window is
     // unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(AppFolder::baseName());
     QApplication::setDesktopFileName(QStringLiteral("zentrivo"));
+
+    // From here on a termination signal is this program's own end, also while start-up waits
+    // in a box.
+    SessionEnd sessionEnd;
 
     AppFolder::prepare();
     SettingsStore store(AppFolder::baseName());
@@ -33,9 +40,7 @@ int main(int argc, char** argv)
     frmAll.hooks.remindToUpdate = [&store] { UpdateReminder::RemindToUpdate(store); };
     QObject::connect(&guard, &SingleInstance::activationRequested, &frmAll, &FrmAll::mnuPop_Click);
 
-    SessionEnd sessionEnd;
-    QObject::connect(&sessionEnd, &SessionEnd::endRequested, &frmAll,
-                     [&frmAll] { frmAll.Unload(2); });
+    QObject::connect(&sessionEnd, &SessionEnd::endRequested, &frmAll, &FrmAll::EndSession);
 
     // The program ends once the main window is gone and no message is left on the screen.
     QObject::connect(&frmAll, &FrmAll::unloaded, &app, [&frmAll] {

@@ -1,9 +1,24 @@
 #include "core/Prompt.h"
 
+#include "core/ProgramEnd.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace {
+// What every question answers once the program is ending: the user did not agree to anything.
+Prompt::Answer neutral(Prompt::Buttons buttons)
+{
+    return buttons == Prompt::Buttons::YesNo ? Prompt::Answer::No : Prompt::Answer::Ok;
+}
+
+// While the program ends no box may wait for the user, whoever asks.
+class EndingPrompt : public Prompt
+{
+public:
+    Answer ask(const QString&, Icon, Buttons buttons) override { return neutral(buttons); }
+};
+
 Prompt*& installed()
 {
     static Prompt* prompt = nullptr;
@@ -14,6 +29,9 @@ Prompt*& installed()
 Prompt& Prompt::current()
 {
     static MessageBoxPrompt real;
+    static EndingPrompt ending;
+    if (ProgramEnd::begun())
+        return ending;
     return installed() ? *installed() : real;
 }
 

@@ -19,7 +19,8 @@ public:
     static QString caption() { return QStringLiteral("Zentrivo"); }
 };
 
-// The real one: a modal QMessageBox.
+// The real one: a modal QMessageBox. Once the program ends, current() hands out a prompt that
+// shows nothing and declines; a box that was open is closed, which declines as well.
 class MessageBoxPrompt : public Prompt
 {
 public:

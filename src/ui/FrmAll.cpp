@@ -1,6 +1,7 @@
 #include "ui/FrmAll.h"
 
 #include "core/AppFolder.h"
+#include "core/ProgramEnd.h"
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "library/LibraryFiles.h"
@@ -228,10 +229,15 @@ void FrmAll::centreOnScreen()
 
 bool FrmAll::Form_Load(const QStringList& arguments)
 {
+    // A box of a step below may be open when the program is told to end: the sequence then
+    // stops at the next step. Until the settings are loaded that end stores nothing and opens
+    // no page (EndSession); from then on EndSession has already unloaded the window.
     // 1. The goal slots.
     Picture1->LoadGoalSlots();
     // 2. The lists of the settings page.
     Picture3->fillLists();
+    if (ProgramEnd::begun())
+        return false;
     // 3. Another instance runs: it comes forward and this one ends without storing anything.
     if (hooks.handOverToRunningInstance && hooks.handOverToRunningInstance())
         return false;
@@ -245,6 +251,8 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     // 5. Now and then, the update question; the program always opens on the Programs page.
     if (hooks.remindToUpdate)
         hooks.remindToUpdate();
+    if (ProgramEnd::begun())
+        return false;
     ShowPage(Picture2);
     // 6. The log-on launch choice lives in the log-on entry itself.
     if (LogonLaunch::HasRunValue(AppFolder::baseName())) {
@@ -256,6 +264,8 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     }
     // 7. The program list.
     Picture2->LoadProgramList();
+    if (ProgramEnd::begun())
+        return false;
     // 8. The settings.
     cmdLoadSettings_Click();
     // 9. A log-on launch with "Start at system tray" ticked goes straight to the tray.
@@ -265,11 +275,23 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     // 10. A show left running at the last exit starts again.
     if (settings.AutoDisplay)
         cmdStart->click();
+    if (ProgramEnd::begun())
+        return false;
     if (!isInTray() && !isMinimized()) {
         centreOnScreen();
         QMainWindow::show();
     }
     return true;
+}
+
+void FrmAll::EndSession()
+{
+    ProgramEnd::begin();
+    // Before the settings are loaded the program is still starting: Form_Load stops at its
+    // next step and the program ends as start-up's own early end does, storing nothing and
+    // opening no page. A running program leaves as its exit command leaves.
+    if (m_settingsLoaded)
+        Unload(2);
 }
 
 void FrmAll::ShowPage(QWidget* page)
@@ -377,6 +399,9 @@ void FrmAll::picExit1_Click()
                        "If you exit now you will not be able to view the Subliminal Messages\n"
                        "If you want to continue seeing Messages click on 'No'"),
         Prompt::Icon::Exclamation, Prompt::Buttons::YesNo);
+    // Told to end while the question was open: that end is already under way.
+    if (ProgramEnd::begun())
+        return;
     if (answer == Prompt::Answer::Yes) {
         cmdExit_Click();
         return;

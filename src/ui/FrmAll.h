@@ -42,7 +42,8 @@ public:
     StartupHooks hooks;
 
     // The start-up sequence. False when the program ends right away (another instance runs,
-    // or the library is missing); nothing is stored then.
+    // the library is missing, or it was told to end while a box of start-up was open); the
+    // caller must then not enter the event loop.
     bool Form_Load(const QStringList& arguments);
 
     // Brings a page to the front; the page that was in front stays directly behind it. The
@@ -55,6 +56,9 @@ public:
     void Form_QueryUnload(bool& cancel, int reason);
     void Form_Unload();
     void Unload(int reason = 1);
+    // The desktop session ends or the process was asked to terminate: leave at once, closing
+    // any open dialog, with no box shown from then on.
+    void EndSession();
     bool isUnloaded() const { return m_unloaded; }
 
     void SendToTray();

@@ -1,11 +1,18 @@
 #include "app/SingleInstance.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+#include <grp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -26,6 +33,61 @@ bool makeDanglingSocket(const QString& path)
     ::close(fd);
     return bound && QFile::exists(path);
 }
+
+// Another local user: a user id with no other process, which only root can take on.
+constexpr uid_t otherUid = 48611;
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
+// This test program run as the other user, in one of the roles at the bottom of this file.
+class OtherUser
+{
+public:
+    OtherUser(const QString& role, const QString& socketPath)
+    {
+        m_process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(otherUid) != 0 || ::setuid(otherUid) != 0)
+                ::_exit(126);
+        });
+        m_process.start(QCoreApplication::applicationFilePath(), {role, socketPath});
+    }
+    ~OtherUser()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    // The next line it reports, waiting as long as it takes (slow machines included).
+    QByteArray nextLine()
+    {
+        while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning)
+            m_process.waitForReadyRead(1000);
+        return m_process.readLine().trimmed();
+    }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+};
+
+// A folder the other user may create sockets in, and the socket path in it.
+QString sharedSocketPath(const QTemporaryDir& dir)
+{
+    QFile::setPermissions(dir.path(), QFile::Permissions(0x7777)); // rwx for all
+    return dir.filePath(QStringLiteral("zentrivo.sock"));
+}
+
+QString ownerAndMode(const QString& path)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("missing");
+    return QStringLiteral("uid %1 mode %2")
+        .arg(info.st_uid)
+        .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+}
 } // namespace
 
 class TestSingleInstance : public QObject
@@ -36,6 +98,10 @@ private slots:
     void secondInstanceHandsOver_data();
     void secondInstanceHandsOver();
     void liveInstanceIsNeverRemoved();
+    void defaultNameIsInAFolderOfTheUser_data();
+    void defaultNameIsInAFolderOfTheUser();
+    void serverOfAnotherUserIsNoInstance();
+    void requestOfAnotherUserIsIgnored();
 };
 
 void TestSingleInstance::secondInstanceHandsOver_data()
@@ -91,5 +157,171 @@ void TestSingleInstance::liveInstanceIsNeverRemoved()
     QTRY_COMPARE(activations.size(), 1);
 }
 
-QTEST_MAIN(TestSingleInstance)
+void TestSingleInstance::defaultNameIsInAFolderOfTheUser_data()
+{
+    // What $XDG_RUNTIME_DIR is, and whether the socket may go there; otherwise it goes into
+    // "zentrivo" in the cache folder.
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<bool>("usedAsIs");
+    QTest::newRow("the user's own, mode 700") << "private" << true;
+    QTest::newRow("not set") << "" << false;
+    QTest::newRow("open to others, mode 1777") << "shared" << false;
+    QTest::newRow("readable by others, mode 755") << "readable" << false;
+    QTest::newRow("another user's, mode 700") << "foreign" << false;
+    QTest::newRow("a link to a folder of the user's own") << "link" << false;
+    QTest::newRow("missing") << "missing" << false;
+}
+
+void TestSingleInstance::defaultNameIsInAFolderOfTheUser()
+{
+    QFETCH(QString, runtime);
+    QFETCH(bool, usedAsIs);
+    if (runtime == QLatin1String("foreign") && !isRoot())
+        QSKIP("only root can give a folder to another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString runtimePath = dir.filePath(QStringLiteral("run"));
+    const QString privateTarget = dir.filePath(QStringLiteral("target"));
+    const QByteArray native = QFile::encodeName(runtimePath);
+    if (runtime == QLatin1String("link")) {
+        QVERIFY(::mkdir(QFile::encodeName(privateTarget).constData(), 0700) == 0);
+        QVERIFY(QFile::link(privateTarget, runtimePath));
+    } else if (runtime != QLatin1String("missing") && !runtime.isEmpty()) {
+        QVERIFY(::mkdir(native.constData(), 0700) == 0);
+        if (runtime == QLatin1String("shared"))
+            QVERIFY(::chmod(native.constData(), 01777) == 0);
+        if (runtime == QLatin1String("readable"))
+            QVERIFY(::chmod(native.constData(), 0755) == 0);
+        if (runtime == QLatin1String("foreign"))
+            QVERIFY(::chown(native.constData(), otherUid, otherUid) == 0);
+    }
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("XDG_CACHE_HOME", savedCache);
+    });
+    if (runtime.isEmpty())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", native);
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+
+    const QString name = SingleInstance::defaultServerName();
+    const QString folder = QFileInfo(name).path();
+    QCOMPARE(folder, usedAsIs ? runtimePath : cache + QStringLiteral("/zentrivo"));
+    QCOMPARE(ownerAndMode(folder), QStringLiteral("uid %1 mode 0700").arg(::getuid()));
+
+    // The name works: the first instance claims it, the next hands over to it.
+    SingleInstance first(name);
+    QVERIFY(first.listen());
+    SingleInstance second(name);
+    QVERIFY(second.handOverToRunningInstance());
+}
+
+void TestSingleInstance::serverOfAnotherUserIsNoInstance()
+{
+    if (!isRoot())
+        QSKIP("taking on another user's id needs root");
+    // Another user listens at the name first, as anyone could in a folder open to all.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = sharedSocketPath(dir);
+    OtherUser squatter(QStringLiteral("--listen"), name);
+    QCOMPARE(squatter.nextLine(), QByteArray("uid 48611 listening"));
+
+    // It is not handed the start, and hears nothing from it.
+    SingleInstance first(name);
+    QVERIFY(!first.handOverToRunningInstance());
+    QVERIFY(first.listen());
+    QCOMPARE(ownerAndMode(name).section(QLatin1Char(' '), 0, 1),
+             QStringLiteral("uid %1").arg(::getuid()));
+
+    // The user's own next start still hands over, to the user's own instance.
+    QSignalSpy activations(&first, &SingleInstance::activationRequested);
+    SingleInstance second(name);
+    QVERIFY(second.handOverToRunningInstance());
+    QTRY_COMPARE(activations.size(), 1);
+
+    squatter.process().kill();
+    squatter.process().waitForFinished();
+    const QByteArray heard = squatter.process().readAll();
+    QVERIFY2(!heard.contains("activate"), heard.constData());
+}
+
+void TestSingleInstance::requestOfAnotherUserIsIgnored()
+{
+    if (!isRoot())
+        QSKIP("taking on another user's id needs root");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = sharedSocketPath(dir);
+    SingleInstance first(name);
+    QVERIFY(first.listen());
+    // As if the socket's own permissions let everyone in.
+    QVERIFY(QFile::setPermissions(name, QFile::Permissions(0x7777)));
+    QSignalSpy activations(&first, &SingleInstance::activationRequested);
+
+    OtherUser asker(QStringLiteral("--ask"), name);
+    // It writes the request, then waits until the instance lets go of it.
+    QTRY_VERIFY_WITH_TIMEOUT(asker.process().state() == QProcess::NotRunning, 60000);
+    QCOMPARE(asker.process().readAllStandardOutput().trimmed(),
+             QByteArray("uid 48611 connected, closed by the server"));
+    QCOMPARE(activations.size(), 0);
+
+    SingleInstance second(name);
+    QVERIFY(second.handOverToRunningInstance());
+    QTRY_COMPARE(activations.size(), 1);
+}
+
+namespace {
+// Roles of the other user. --listen: a server at the path that reports every byte it hears.
+// --ask: asks the server at the path to come forward and waits for it to let go.
+int runAsOtherUser(const QString& role, const QString& path)
+{
+    const auto say = [](const QByteArray& line) {
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    };
+    const QByteArray who = "uid " + QByteArray::number(::getuid());
+    if (role == QLatin1String("--listen")) {
+        QLocalServer server;
+        QLocalServer::removeServer(path);
+        if (!server.listen(path))
+            return 1;
+        say(who + " listening");
+        QObject::connect(&server, &QLocalServer::newConnection, [&] {
+            while (QLocalSocket* socket = server.nextPendingConnection()) {
+                say("connection");
+                QObject::connect(socket, &QLocalSocket::readyRead,
+                                 [&, socket] { say("heard: " + socket->readAll()); });
+            }
+        });
+        return QCoreApplication::exec();
+    }
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(10000)) {
+        say(who + " refused");
+        return 1;
+    }
+    socket.write("activate\n");
+    socket.waitForBytesWritten(10000);
+    // An instance that heard the request would keep the connection until the asker goes.
+    socket.waitForDisconnected(-1);
+    say(who + " connected, closed by the server");
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && (qstrcmp(argv[1], "--listen") == 0 || qstrcmp(argv[1], "--ask") == 0))
+        return runAsOtherUser(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    TestSingleInstance test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_singleinstance.moc"
