@@ -21,8 +21,8 @@ void TestProgramNames::typedNames_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "Calm"
-                           << "Calm";
+    QTest::newRow("one dot inside") << "v1.2 notes"
+                                    << "v1.2 notes";
     QTest::newRow("surrounding spaces") << "  Focus 2  "
                                         << "Focus 2";
     QTest::newRow("punctuation") << "a-b_c (1)"
