@@ -11,6 +11,7 @@
 #include "settings/DisplaySettings.h"
 #include "settings/SettingsStore.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,7 +19,6 @@
 #include <QFile>
 #include <QMap>
 #include <QPointer>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -160,8 +160,8 @@ int main(int argc, char** argv)
     settings.RandomMessage = 1;
     settings.RandomLocation = 0;
     settings.DispInterval = 0; // 2 s
-    QPushButton cmdStart;
-    QPushButton cmdNext;
+    QAction cmdStart;
+    QAction cmdNext;
     ShowCycle cycle(settings, *store, dir.path(), &cmdStart, &cmdNext);
 
     Watch watch;

@@ -7,10 +7,10 @@
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
 
-#include <QAbstractButton>
+#include <QAction>
 
 ShowCycle::ShowCycle(DisplaySettings& settings, SettingsStore& store, const QString& appFolder,
-                     QAbstractButton* cmdStart, QAbstractButton* cmdNext, QObject* parent)
+                     QAction* cmdStart, QAction* cmdNext, QObject* parent)
     : QObject(parent), m_settings(settings), m_store(store), m_cmdStart(cmdStart),
       m_cmdNext(cmdNext), m_pool(appFolder)
 {

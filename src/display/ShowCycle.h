@@ -9,7 +9,7 @@
 #include <functional>
 
 class FrmDisp;
-class QAbstractButton;
+class QAction;
 class SettingsStore;
 struct DisplaySettings;
 
@@ -26,7 +26,7 @@ public:
     static inline const QString kStopCaption = QStringLiteral("Stop");
 
     ShowCycle(DisplaySettings& settings, SettingsStore& store, const QString& appFolder,
-              QAbstractButton* cmdStart, QAbstractButton* cmdNext, QObject* parent = nullptr);
+              QAction* cmdStart, QAction* cmdNext, QObject* parent = nullptr);
     ~ShowCycle() override;
 
     // Saves all settings (cmdSaveSettings_Click); run first by every press.
@@ -63,8 +63,8 @@ private:
 
     DisplaySettings& m_settings;
     SettingsStore& m_store;
-    QPointer<QAbstractButton> m_cmdStart;
-    QPointer<QAbstractButton> m_cmdNext;
+    QPointer<QAction> m_cmdStart;
+    QPointer<QAction> m_cmdNext;
     QString m_caption = kStartCaption; // used only when there is no cmdStart
     MessagePool m_pool;
     qint32 m_next = 0;

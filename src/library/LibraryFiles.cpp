@@ -2,12 +2,12 @@
 
 #include "core/AtomicWrite.h"
 #include "core/ReadFile.h"
+#include "library/ProgramNames.h"
 #include "library/RecordFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <algorithm>
 
 namespace {
@@ -195,27 +195,18 @@ QString LibraryFiles::writeSelectionList(const QList<SelectionEntry>& entries,
 LibraryFiles::ProgramList LibraryFiles::LoadProgramList() const
 {
     ProgramList out;
-    QList<SelectionEntry>& list = out.entries;
     const QStringList names = listPrograms();
-    list.reserve(names.size());
+    out.entries.reserve(names.size());
     for (const QString& name : names)
-        list.append(SelectionEntry{name, false});
-    // The first entry of an equal name (case ignored) is the one a record ticks.
-    QHash<QString, qsizetype> firstByFoldedName;
-    firstByFoldedName.reserve(list.size());
-    for (qsizetype i = list.size() - 1; i >= 0; --i)
-        firstByFoldedName.insert(list[i].name.toCaseFolded(), i);
-
+        out.entries.append(SelectionEntry{name, false});
     if (!hasSelectionList())
         return out;
     const std::optional<QList<SelectionEntry>> records = readSelectionList(&out.readError);
     if (!records)
         return out;
-    for (const SelectionEntry& record : *records) {
-        const auto it = firstByFoldedName.constFind(record.name.toCaseFolded());
-        if (it != firstByFoldedName.constEnd())
-            list[*it].ticked = record.ticked;
-    }
-    out.writeError = writeSelectionList(list);
+    const QList<bool> ticks = ProgramNames::ticksAsRecorded(names, *records);
+    for (qsizetype i = 0; i < ticks.size(); ++i)
+        out.entries[i].ticked = ticks[i];
+    out.writeError = writeSelectionList(out.entries);
     return out;
 }

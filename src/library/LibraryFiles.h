@@ -28,7 +28,7 @@ public:
 
     // A name that names a file inside `plugins` and nothing outside it: not empty, not "." or
     // "..", no path separator, no control character. Every name the folder listing gives is
-    // one; the stricter rules for a name the user types live with the name box.
+    // one. A name the user types keeps the stricter rules of ProgramNames::refusal.
     static bool isSafeName(const QString& name);
 
     // The program's file, found without regard to the letter case of its name; empty for

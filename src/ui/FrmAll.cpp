@@ -18,6 +18,7 @@
 #include "ui/SettingsPage.h"
 #include "ui/WebPages.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -28,7 +29,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -104,12 +104,10 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     picStart = new ImageButton(QStringLiteral("start-showing"), m_client);
     picStart->move(335, 412);
 
-    // The buttons that hold the actions lie below the visible client area; they are shown
-    // controls all the same, so their access keys work while the window is shown.
-    cmdExit = hiddenButton(QStringLiteral("E&xit Program"));
-    cmdStart = hiddenButton(kStartCaption);
-    cmdNext = hiddenButton(kStartCaption);
-    cmdFont = hiddenButton(QStringLiteral("Font"));
+    cmdExit = command(QStringLiteral("E&xit Program"));
+    cmdStart = command(kStartCaption);
+    cmdNext = command(kStartCaption);
+    cmdFont = command(QStringLiteral("Font"));
 
     showCycle = new ShowCycle(settings, m_store, AppFolder::path(), cmdStart, cmdNext, this);
     showCycle->saveSettings = [this] { cmdSaveSettings_Click(); };
@@ -141,10 +139,10 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(Picture2->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
     connect(Picture3->picStartInSettings, &ImageButton::clicked, showCycle,
             &ShowCycle::cmdStart_Click);
-    connect(cmdStart, &QPushButton::clicked, showCycle, &ShowCycle::cmdStart_Click);
-    connect(cmdNext, &QPushButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &FrmAll::cmdExit_Click);
-    connect(cmdFont, &QPushButton::clicked, this, &FrmAll::cmdFont_Click);
+    connect(cmdStart, &QAction::triggered, showCycle, &ShowCycle::cmdStart_Click);
+    connect(cmdNext, &QAction::triggered, showCycle, &ShowCycle::cmdNext_Click);
+    connect(cmdExit, &QAction::triggered, this, &FrmAll::cmdExit_Click);
+    connect(cmdFont, &QAction::triggered, this, &FrmAll::cmdFont_Click);
     connect(Picture3, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
     connect(Picture3, &SettingsPage::optRunClicked, this, &FrmAll::optRun_Click);
     connect(Picture3, &SettingsPage::optDontRunClicked, this, &FrmAll::optDontRun_Click);
@@ -159,12 +157,14 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
 
 FrmAll::~FrmAll() = default;
 
-QPushButton* FrmAll::hiddenButton(const QString& caption)
+// A caption's access key works while the window is shown and active, on every page.
+QAction* FrmAll::command(const QString& caption)
 {
-    auto* button = new QPushButton(caption, m_client);
-    button->setGeometry(0, 470, 120, 24);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
+    auto* action = new QAction(caption, m_client);
+    action->setShortcut(QKeySequence::mnemonic(caption));
+    action->setShortcutContext(Qt::WindowShortcut);
+    m_client->addAction(action);
+    return action;
 }
 
 void FrmAll::buildMenus()
@@ -274,7 +274,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
         SendToTray();
     // 10. A show left running at the last exit starts again.
     if (settings.AutoDisplay)
-        cmdStart->click();
+        cmdStart->trigger();
     if (ProgramEnd::begun())
         return false;
     if (!isInTray() && !isMinimized()) {

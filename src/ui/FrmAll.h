@@ -15,7 +15,6 @@ class MessageFontDialog;
 class ProgramsPage;
 class QAction;
 class QMenu;
-class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class SettingsPage;
@@ -92,10 +91,12 @@ public:
     ImageButton* picExit1;
     ImageButton* picStart;
 
-    QPushButton* cmdExit;
-    QPushButton* cmdStart;
-    QPushButton* cmdNext;
-    QPushButton* cmdFont;
+    // Commands without a picture of their own; the show keeps its state in the captions of
+    // cmdStart and cmdNext.
+    QAction* cmdExit;
+    QAction* cmdStart;
+    QAction* cmdNext;
+    QAction* cmdFont;
 
     QMenu* mnuFile;
     QAction* mnuExit;
@@ -119,7 +120,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QPushButton* hiddenButton(const QString& caption);
+    QAction* command(const QString& caption);
     void buildMenus();
     void buildTray();
     void centreOnScreen();

@@ -6,12 +6,12 @@
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 const QString kSaveCaption = QStringLiteral("&Save");
@@ -68,13 +68,13 @@ GoalsPage::GoalsPage(const QString& appFolder, QWidget* parent)
 
     connect(Check1, &QCheckBox::toggled, this, &GoalsPage::Check1_Click);
     connect(Check2, &QCheckBox::toggled, this, &GoalsPage::Check2_Click);
-    connect(cmdSaveGoal1, &QPushButton::clicked, this, &GoalsPage::cmdSaveGoal1_Click);
-    connect(cmdSaveGoal2, &QPushButton::clicked, this, &GoalsPage::cmdSaveGoal2_Click);
-    connect(picSave1, &ImageButton::clicked, this, &GoalsPage::picSave1_Click);
-    connect(picSave2, &ImageButton::clicked, this, &GoalsPage::picSave2_Click);
+    connect(cmdSaveGoal1, &QAction::triggered, this, &GoalsPage::cmdSaveGoal1_Click);
+    connect(cmdSaveGoal2, &QAction::triggered, this, &GoalsPage::cmdSaveGoal2_Click);
+    connect(picSave1, &ImageButton::clicked, this, &GoalsPage::cmdSaveGoal1_Click);
+    connect(picSave2, &ImageButton::clicked, this, &GoalsPage::cmdSaveGoal2_Click);
 
-    // Both save commands read "&Save". Two buttons sharing one access key would only pass the
-    // focus between them and save nothing, so the key belongs to the slot last worked in.
+    // Both save commands read "&Save". Two commands sharing one access key would be ambiguous
+    // and save nothing, so the key belongs to the slot last worked in.
     giveAccessKeyTo(1);
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
                            [this](QWidget*, QWidget* now) { focusMoved(now); });
@@ -119,10 +119,11 @@ GoalsPage::SlotControls GoalsPage::buildSlot(int slot, int x)
     c.save->setObjectName(QStringLiteral("picSave") + n);
     c.save->setGeometry(170, 173, 100, 30);
 
-    c.command = new QPushButton(kSaveCaption, this);
+    // Its key acts while the page is shown and enabled, that is while it is in front.
+    c.command = new QAction(kSaveCaption, this);
     c.command->setObjectName(QStringLiteral("cmdSaveGoal") + n);
-    c.command->setGeometry(x, 2000, 80, 24);
-    c.command->setFocusPolicy(Qt::NoFocus); // never a stop for the Tab key, being unseen
+    c.command->setShortcutContext(Qt::WindowShortcut);
+    addAction(c.command);
     return c;
 }
 
@@ -171,16 +172,6 @@ void GoalsPage::cmdSaveGoal2_Click()
     saveSlot(2, txtGoalDesc2);
 }
 
-void GoalsPage::picSave1_Click()
-{
-    cmdSaveGoal1_Click();
-}
-
-void GoalsPage::picSave2_Click()
-{
-    cmdSaveGoal2_Click();
-}
-
 void GoalsPage::saveSlot(int slot, QPlainTextEdit* box)
 {
     const QString path = GoalFile::pathIn(m_folder, slot);
@@ -195,7 +186,6 @@ void GoalsPage::saveSlot(int slot, QPlainTextEdit* box)
 
 void GoalsPage::giveAccessKeyTo(int slot)
 {
-    // An explicit shortcut replaces the one a button takes from its caption.
     const QKeySequence key = QKeySequence::mnemonic(kSaveCaption);
     cmdSaveGoal1->setShortcut(slot == 1 ? key : QKeySequence());
     cmdSaveGoal2->setShortcut(slot == 2 ? key : QKeySequence());

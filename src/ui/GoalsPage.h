@@ -3,10 +3,10 @@
 #include <QString>
 #include <QWidget>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 class ImageButton;
 
 // The goals page `Picture1`: two goal slots, each a free text kept in a file of its own in the
@@ -34,9 +34,9 @@ public:
     QCheckBox* Check2;
     ImageButton* picSave1;
     ImageButton* picSave2;
-    // Never seen; they carry the save routines and the access key of their caption.
-    QPushButton* cmdSaveGoal1;
-    QPushButton* cmdSaveGoal2;
+    // The save commands, run by the pictures and by the access key of their caption.
+    QAction* cmdSaveGoal1;
+    QAction* cmdSaveGoal2;
 
 public slots:
     // Fills both text boxes from their files, slot 1 first; a missing file is created empty.
@@ -45,8 +45,6 @@ public slots:
     void Check2_Click();
     void cmdSaveGoal1_Click();
     void cmdSaveGoal2_Click();
-    void picSave1_Click();
-    void picSave2_Click();
 
 private:
     struct SlotControls
@@ -57,7 +55,7 @@ private:
         QPlainTextEdit* text;
         QCheckBox* check;
         ImageButton* save;
-        QPushButton* command;
+        QAction* command;
     };
     SlotControls buildSlot(int slot, int x);
     void loadSlot(int slot, QPlainTextEdit* box);

@@ -3,19 +3,19 @@
 #include "core/Cp1252.h"
 #include "core/Prompt.h"
 #include "library/CheckListModel.h"
+#include "library/ProgramNames.h"
 #include "library/RecordFormat.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 
+#include <QAction>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSet>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -23,18 +23,6 @@
 #include <utility>
 
 namespace {
-
-// Only spaces count as surrounding a name; any other blank is refused as a control character.
-QString trimSpaces(const QString& text)
-{
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && text.at(from) == QLatin1Char(' '))
-        ++from;
-    while (to > from && text.at(to - 1) == QLatin1Char(' '))
-        --to;
-    return text.mid(from, to - from);
-}
 
 bool acceptedInName(char32_t code)
 {
@@ -46,19 +34,6 @@ QString nativePath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
-
-class Guard
-{
-public:
-    explicit Guard(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~Guard() { m_flag = m_old; }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
 
 QLabel* makeLabel(const QString& text, const QString& name, bool heading, QWidget* parent)
 {
@@ -234,35 +209,27 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
     m_picStart1->setPair(QStringLiteral("stop-showing-2"), QStringLiteral("stop-showing-2-hyper"));
     m_picStart1->move((553 - m_picStart1->width()) / 2, 264);
 
-    // The actions live in command buttons below the visible area: they are never seen, but
-    // their access keys work while the window is shown.
-    const auto command = [this](const QString& caption, const QString& name, int x) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(name);
-        button->setGeometry(x, 2000, 80, 24);
-        // Never reached by Tab, and a shared access key (Alt+D is both "&Delete" and "E&dit")
-        // must not move the focus to a button nobody can see.
-        button->setFocusPolicy(Qt::NoFocus);
-        return button;
-    };
-    m_cmdCreateFile = command(QStringLiteral("&Create"), QStringLiteral("cmdCreateFile"), 0);
-    m_cmdDeleteFile = command(QStringLiteral("&Delete"), QStringLiteral("cmdDeleteFile"), 90);
-    m_cmdAddNew = command(QStringLiteral("&Add New"), QStringLiteral("cmdAddNew"), 180);
-    m_cmdUpdate = command(QStringLiteral("E&dit"), QStringLiteral("cmdUpdate"), 270);
-    m_cmdDeleteText = command(QStringLiteral("D&elete"), QStringLiteral("cmdDeleteText"), 360);
+    // The commands: each one slot, run by its picture and by its access key. The keys act
+    // only while the page is shown and enabled, so a page behind the one in front takes none.
+    m_cmdCreateFile = command(QStringLiteral("&Create"), QStringLiteral("cmdCreateFile"),
+                              &ProgramsPage::cmdCreateFile_Click);
+    m_cmdDeleteFile = command(QStringLiteral("&Delete"), QStringLiteral("cmdDeleteFile"),
+                              &ProgramsPage::cmdDeleteFile_Click);
+    m_cmdAddNew = command(QStringLiteral("&Add New"), QStringLiteral("cmdAddNew"),
+                          &ProgramsPage::cmdAddNew_Click);
+    m_cmdUpdate = command(QStringLiteral("E&dit"), QStringLiteral("cmdUpdate"),
+                          &ProgramsPage::cmdUpdate_Click);
+    m_cmdDeleteText = command(QStringLiteral("D&elete"), QStringLiteral("cmdDeleteText"),
+                              &ProgramsPage::cmdDeleteText_Click);
     m_cmdAddNew->setEnabled(false);
     m_cmdUpdate->setEnabled(false);
 
-    connect(m_cmdCreateFile, &QPushButton::clicked, this, &ProgramsPage::cmdCreateFile_Click);
-    connect(m_cmdDeleteFile, &QPushButton::clicked, this, &ProgramsPage::cmdDeleteFile_Click);
-    connect(m_cmdAddNew, &QPushButton::clicked, this, &ProgramsPage::cmdAddNew_Click);
-    connect(m_cmdUpdate, &QPushButton::clicked, this, &ProgramsPage::cmdUpdate_Click);
-    connect(m_cmdDeleteText, &QPushButton::clicked, this, &ProgramsPage::cmdDeleteText_Click);
+    // The pictures of Create and Add New first tell the user what to type.
     connect(m_picCreateFile, &ImageButton::clicked, this, &ProgramsPage::picCreateFile_Click);
-    connect(m_picDeleteFile, &ImageButton::clicked, this, &ProgramsPage::picDeleteFile_Click);
+    connect(m_picDeleteFile, &ImageButton::clicked, this, &ProgramsPage::cmdDeleteFile_Click);
     connect(m_picAddNew, &ImageButton::clicked, this, &ProgramsPage::picAddNew_Click);
-    connect(m_picUpdate, &ImageButton::clicked, this, &ProgramsPage::picUpdate_Click);
-    connect(m_picDeleteText, &ImageButton::clicked, this, &ProgramsPage::picDeleteText_Click);
+    connect(m_picUpdate, &ImageButton::clicked, this, &ProgramsPage::cmdUpdate_Click);
+    connect(m_picDeleteText, &ImageButton::clicked, this, &ProgramsPage::cmdDeleteText_Click);
 
     connect(m_txtEditText, &QLineEdit::textChanged, this, &ProgramsPage::txtEditText_Change);
     m_txtNewFileName->installEventFilter(this);
@@ -296,54 +263,19 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
             &ProgramsPage::lvwDisplay_ItemCheck);
 }
 
-QString ProgramsPage::nameRefusal(const QString& name)
+QAction* ProgramsPage::command(const QString& caption, const QString& name,
+                               void (ProgramsPage::*slot)())
 {
-    if (name.isEmpty())
-        return QStringLiteral("it is empty.");
-    for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
-            return QStringLiteral("it holds a slash, and a program's file must lie in the "
-                                  "plugins folder itself.");
-    }
-    if (name.contains(QStringLiteral("..")))
-        return QStringLiteral("it holds \"..\", which could lead outside the plugins folder.");
-    for (const QChar c : name) {
-        if (c == QLatin1Char(':'))
-            return QStringLiteral("it holds a colon, which names a drive or a hidden stream "
-                                  "on Windows.");
-        if (c.unicode() < 32 || c.unicode() == 127 || c.category() == QChar::Other_Control)
-            return QStringLiteral("it holds a control character, which a file name cannot "
-                                  "hold.");
-        if (QStringLiteral("<>\"|?*").contains(c))
-            return QStringLiteral("it holds the character %1, which a file name cannot hold.")
-                .arg(c);
-    }
-    if (name.startsWith(QLatin1Char('.')))
-        return QStringLiteral("it begins with a dot, which hides the file on Linux and macOS, "
-                              "so the program would not be listed again.");
-    if (name.endsWith(QLatin1Char('.')))
-        return QStringLiteral("it ends with a dot, which Windows drops from file names, so "
-                              "the file would not be found again.");
-    // Windows keeps these names for devices, with any extension and any trailing spaces.
-    QString stem = name.section(QLatin1Char('.'), 0, 0);
-    while (stem.endsWith(QLatin1Char(' ')))
-        stem.chop(1);
-    static const QSet<QString> devices = [] {
-        QSet<QString> set{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                          QStringLiteral("NUL")};
-        for (int i = 1; i <= 9; ++i) {
-            set.insert(QStringLiteral("COM%1").arg(i));
-            set.insert(QStringLiteral("LPT%1").arg(i));
-        }
-        return set;
-    }();
-    if (devices.contains(stem.toUpper()))
-        return QStringLiteral("Windows keeps the name %1 for a device.").arg(stem.toUpper());
-    // The name is also a record of FileNames.txt.
-    const QString unstorable = RecordFormat::refusal(name);
-    if (!unstorable.isEmpty())
-        return unstorable;
-    return {};
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setShortcut(QKeySequence::mnemonic(caption));
+    action->setShortcutContext(Qt::WindowShortcut);
+    // Alt+D is both "&Delete" and "E&dit": while both can act the key is ambiguous and does
+    // nothing, as no one can tell which the user meant.
+    action->installEventFilter(this);
+    addAction(action);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
 }
 
 int ProgramsPage::selectedProgram() const
@@ -366,7 +298,7 @@ QString ProgramsPage::selectedProgramName() const
 
 void ProgramsPage::selectProgram(int row)
 {
-    Guard guard(m_programmatic);
+    const QScopedValueRollback guard(m_programmatic, true);
     const QModelIndex index = m_programs->index(row);
     m_lvwDisplayFiles->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -376,7 +308,7 @@ void ProgramsPage::selectProgram(int row)
 
 void ProgramsPage::selectMessage(int row)
 {
-    Guard guard(m_programmatic);
+    const QScopedValueRollback guard(m_programmatic, true);
     const QModelIndex index = m_messages->index(row);
     m_lvwDisplay->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                                QItemSelectionModel::Rows);
@@ -414,7 +346,7 @@ void ProgramsPage::LoadProgramList()
     for (const SelectionEntry& entry : list.entries)
         rows.append(MessageEntry{entry.name, entry.ticked});
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_programs->setEntries(std::move(rows));
     }
     // Told once a run: the list is built again after every delete.
@@ -445,7 +377,7 @@ void ProgramsPage::lvwDisplayFiles_Click()
     if (name.isEmpty() || !m_files.programExists(name))
         return;
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_messages->clear();
     }
     m_listedProgram = name;
@@ -464,7 +396,7 @@ void ProgramsPage::lvwDisplayFiles_Click()
     if (!messages || messages->isEmpty())
         return;
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_messages->setEntries(*messages);
     }
     m_txtEditText->clear();
@@ -489,7 +421,7 @@ void ProgramsPage::lvwDisplayFiles_ItemCheck(int changedRow)
     if (changedRow >= 0 && changedRow < m_programs->count() &&
         unstorable.contains(m_programs->at(changedRow).text) && m_programs->at(changedRow).ticked) {
         tellUnstorableName(m_programs->at(changedRow).text);
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_programs->setTicked(changedRow, false);
     }
 }
@@ -498,19 +430,13 @@ void ProgramsPage::lvwDisplayFiles_ItemCheck(int changedRow)
 // the next start will use.
 void ProgramsPage::revertTicksFromDisk()
 {
-    const std::optional<QList<SelectionEntry>> records = m_files.readSelectionList();
-    QHash<QString, int> firstRow;
-    for (int row = m_programs->count() - 1; row >= 0; --row)
-        firstRow.insert(m_programs->at(row).text.toCaseFolded(), row);
-    QList<bool> ticks(m_programs->count(), false);
-    if (records) {
-        for (const SelectionEntry& record : *records) {
-            const auto it = firstRow.constFind(record.name.toCaseFolded());
-            if (it != firstRow.constEnd())
-                ticks[*it] = record.ticked;
-        }
-    }
-    Guard guard(m_programmatic);
+    QStringList names;
+    names.reserve(m_programs->count());
+    for (const MessageEntry& entry : m_programs->entries())
+        names.append(entry.text);
+    const QList<bool> ticks = ProgramNames::ticksAsRecorded(
+        names, m_files.readSelectionList().value_or(QList<SelectionEntry>{}));
+    const QScopedValueRollback guard(m_programmatic, true);
     for (int row = 0; row < m_programs->count(); ++row)
         m_programs->setTicked(row, ticks[row]);
 }
@@ -539,6 +465,8 @@ bool ProgramsPage::txtNewFileName_KeyPress(const QString& typed)
 
 bool ProgramsPage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->isAmbiguous())
+        return true;
     if (watched == m_txtNewFileName && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // Tab moves the focus on; it is not a character of the name.
@@ -560,7 +488,7 @@ bool ProgramsPage::eventFilter(QObject* watched, QEvent* event)
 
 void ProgramsPage::picCreateFile_Click()
 {
-    if (trimSpaces(m_txtNewFileName->text()).isEmpty()) {
+    if (ProgramNames::trimmed(m_txtNewFileName->text()).isEmpty()) {
         Prompt::current().ask(QStringLiteral("Enter New Program Name and Click on Create"),
                               Prompt::Icon::Critical, Prompt::Buttons::Ok);
         return;
@@ -570,10 +498,10 @@ void ProgramsPage::picCreateFile_Click()
 
 void ProgramsPage::cmdCreateFile_Click()
 {
-    const QString name = trimSpaces(m_txtNewFileName->text());
+    const QString name = ProgramNames::trimmed(m_txtNewFileName->text());
     if (name.isEmpty())
         return;
-    const QString refusal = nameRefusal(name);
+    const QString refusal = ProgramNames::refusal(name);
     if (!refusal.isEmpty()) {
         Prompt::current().ask(
             QStringLiteral("The name \"%1\" cannot be used for a program: %2").arg(name, refusal),
@@ -603,7 +531,7 @@ void ProgramsPage::cmdCreateFile_Click()
         }
     }
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_programs->append(MessageEntry{name, true});
     }
     selectProgram(m_programs->count() - 1);
@@ -611,11 +539,6 @@ void ProgramsPage::cmdCreateFile_Click()
     m_txtNewFileName->clear();
     m_txtEditText->clear();
     lvwDisplayFiles_Click();
-}
-
-void ProgramsPage::picDeleteFile_Click()
-{
-    cmdDeleteFile_Click();
 }
 
 void ProgramsPage::cmdDeleteFile_Click()
@@ -632,7 +555,7 @@ void ProgramsPage::cmdDeleteFile_Click()
                               Prompt::Icon::Critical, Prompt::Buttons::Ok);
     }
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_programs->removeAt(row);
         m_messages->clear();
     }
@@ -686,7 +609,7 @@ void ProgramsPage::cmdAddNew_Click()
     }
     const bool wasEmpty = m_messages->count() == 0;
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_messages->append(MessageEntry{text, true});
     }
     if (wasEmpty)
@@ -695,13 +618,6 @@ void ProgramsPage::cmdAddNew_Click()
     // The typed text is given back when it could not be saved, so nothing typed is lost.
     if (!SaveMessages())
         m_txtEditText->setText(text);
-}
-
-void ProgramsPage::picUpdate_Click()
-{
-    if (m_txtEditText->text().isEmpty())
-        return;
-    cmdUpdate_Click();
 }
 
 void ProgramsPage::cmdUpdate_Click()
@@ -722,18 +638,13 @@ void ProgramsPage::cmdUpdate_Click()
         m_txtEditText->setText(text);
 }
 
-void ProgramsPage::picDeleteText_Click()
-{
-    cmdDeleteText_Click();
-}
-
 void ProgramsPage::cmdDeleteText_Click()
 {
     const int row = selectedMessage();
     if (row < 0)
         return;
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_messages->removeAt(row);
     }
     m_txtEditText->clear();
@@ -772,7 +683,7 @@ void ProgramsPage::revertMessagesFromDisk(const QString& program)
     const int row = selectedMessage();
     const std::optional<QList<MessageEntry>> read = m_files.readProgram(program);
     {
-        Guard guard(m_programmatic);
+        const QScopedValueRollback guard(m_programmatic, true);
         m_messages->setEntries(read.value_or(QList<MessageEntry>{}));
     }
     if (read)

@@ -8,9 +8,9 @@
 
 class CheckListModel;
 class ImageButton;
+class QAction;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTreeView;
 
 // The Programs page `Picture2`: on the left the program list with the new-name box, on the
@@ -26,19 +26,16 @@ public:
     // show toggle on its click.
     ImageButton* picStart1() const { return m_picStart1; }
 
-    // Why `name` (already without surrounding spaces) cannot name a program file, or an
-    // empty string when it can.
-    static QString nameRefusal(const QString& name);
-
 public slots:
     void LoadProgramList();
 
     void lvwDisplayFiles_Click();
     // `changedRow` is the entry whose tick the user changed, or -1 (a create).
     void lvwDisplayFiles_ItemCheck(int changedRow = -1);
+    // The pictures of Create and Add New tell the user when the box is empty; their access
+    // keys then do nothing.
     void picCreateFile_Click();
     void cmdCreateFile_Click();
-    void picDeleteFile_Click();
     void cmdDeleteFile_Click();
 
     void lvwDisplay_ItemClick(int row);
@@ -46,9 +43,7 @@ public slots:
     void txtEditText_Change();
     void picAddNew_Click();
     void cmdAddNew_Click();
-    void picUpdate_Click();
     void cmdUpdate_Click();
-    void picDeleteText_Click();
     void cmdDeleteText_Click();
     bool SaveMessages();
 
@@ -59,6 +54,7 @@ private:
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
 
+    QAction* command(const QString& caption, const QString& name, void (ProgramsPage::*slot)());
     int selectedProgram() const;
     int selectedMessage() const;
     void selectProgram(int row);
@@ -92,11 +88,12 @@ private:
 
     ImageButton* m_picStart1 = nullptr;
 
-    QPushButton* m_cmdCreateFile = nullptr;
-    QPushButton* m_cmdDeleteFile = nullptr;
-    QPushButton* m_cmdAddNew = nullptr;
-    QPushButton* m_cmdUpdate = nullptr;
-    QPushButton* m_cmdDeleteText = nullptr;
+    // The commands with their access keys; the actions keep the command buttons' names.
+    QAction* m_cmdCreateFile = nullptr;
+    QAction* m_cmdDeleteFile = nullptr;
+    QAction* m_cmdAddNew = nullptr;
+    QAction* m_cmdUpdate = nullptr;
+    QAction* m_cmdDeleteText = nullptr;
 
     // The program whose file the message list was read from. Writes go there, so the
     // messages of one program never land in another's file while the selected program's

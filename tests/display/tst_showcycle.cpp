@@ -7,11 +7,11 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -46,15 +46,15 @@ public:
     }
 };
 
-// A main window's share of the show: the settings, the store, the two hidden buttons and
+// A main window's share of the show: the settings, the store, the two start commands and
 // the hooks, over a temporary application folder.
 struct Rig
 {
     QTemporaryDir dir;
     DisplaySettings settings;
     std::unique_ptr<SettingsStore> store;
-    QPushButton cmdStart;
-    QPushButton cmdNext;
+    QAction cmdStart;
+    QAction cmdNext;
     std::unique_ptr<ShowCycle> cycle;
     QStringList pictures;
     int sentAway = 0;

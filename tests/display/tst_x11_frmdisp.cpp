@@ -3,13 +3,13 @@
 #include "settings/DisplaySettings.h"
 #include "settings/SettingsStore.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,8 +35,8 @@ private:
     QTemporaryDir m_dir;
     DisplaySettings m_settings;
     std::unique_ptr<SettingsStore> m_store;
-    QPushButton m_cmdStart;
-    QPushButton m_cmdNext;
+    QAction m_cmdStart;
+    QAction m_cmdNext;
     std::unique_ptr<ShowCycle> m_cycle;
     QWidget m_work; // the program the user works in, full screen and red
 };

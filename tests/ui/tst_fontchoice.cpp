@@ -11,6 +11,7 @@
 #include "ui/ImageButton.h"
 #include "ui/SettingsPage.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -128,7 +129,7 @@ void TestFontChoice::nextFlashShowsTheChoice()
     // A new choice while the message is on screen leaves that message as it is...
     frm.mnuPop_Click();
     whenDialogOpens([&](MessageFontDialog* d) { choose(d, face, 20, false, Qt::blue, true); });
-    frm.cmdFont->click();
+    frm.cmdFont->trigger();
     QCOMPARE(flash->LblDisp()->font().pointSizeF(), 12.0);
     QCOMPARE(flash->LblDisp()->palette().color(QPalette::WindowText), QColor(Qt::red));
 

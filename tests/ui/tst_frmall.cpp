@@ -13,12 +13,12 @@
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -360,8 +360,7 @@ void TestFrmAll::accessKeysRunTheirCommands()
     QVERIFY(frm->Form_Load({}));
     QApplication::setActiveWindow(frm.get());
     QVERIFY(QTest::qWaitForWindowActive(frm.get()));
-    // A button's access key presses it the way a click does, after a short flash. Which
-    // page's keys work where: tst_gestures.
+    // Which page's keys work where: tst_gestures.
     QTest::keyClick(frm.get(), Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(frm->isUnloaded());
 }

@@ -187,10 +187,10 @@ void TestFullDisk::programsPage()
     } else if (action == "edit") {
         page.lvwDisplay_ItemClick(2);
         edit->setText("Let it go");
-        page.picUpdate_Click();
+        page.cmdUpdate_Click();
     } else if (action == "delete message") {
         page.lvwDisplay_ItemClick(0);
-        page.picDeleteText_Click();
+        page.cmdDeleteText_Click();
     } else {
         page.findChild<QLineEdit*>("txtNewFileName")->setText("Zen");
         page.picCreateFile_Click();

@@ -16,6 +16,7 @@
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHash>
@@ -43,7 +44,6 @@ struct RecordingBrowser : Browser
     }
 };
 
-
 // `before` with the files of `written` replaced ("<missing>": removed).
 Disk applied(Disk before, const Disk& written)
 {
@@ -54,6 +54,18 @@ Disk applied(Disk before, const Disk& written)
             before.insert(it.key(), it.value());
     }
     return before;
+}
+
+// Counts every run of a command of the window: the triggers of its actions (access keys
+// included) and the presses of its buttons.
+QList<std::shared_ptr<QSignalSpy>> commandSpies(QWidget* window)
+{
+    QList<std::shared_ptr<QSignalSpy>> spies;
+    for (QAction* a : window->findChildren<QAction*>())
+        spies.append(std::make_shared<QSignalSpy>(a, &QAction::triggered));
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        spies.append(std::make_shared<QSignalSpy>(b, &QAbstractButton::pressed));
+    return spies;
 }
 
 // The application folder's part: the library and the goals.
@@ -513,9 +525,7 @@ void TestGestures::commandKeysByPage()
     s.frm->Picture1->txtGoalDesc1->setPlainText("first");
     s.showPage(page);
     const Disk before = s.files();
-    QList<std::shared_ptr<QSignalSpy>> presses;
-    for (QPushButton* b : s.frm->findChildren<QPushButton*>())
-        presses.append(std::make_shared<QSignalSpy>(b, &QAbstractButton::pressed));
+    const QList<std::shared_ptr<QSignalSpy>> presses = commandSpies(s.frm.get());
 
     s.key(key, Qt::AltModifier);
 
@@ -524,10 +534,9 @@ void TestGestures::commandKeysByPage()
         return;
     }
     if (acts) {
-        // A button's access key presses it the way a click does, after a short flash.
         QTRY_COMPARE(library(s.files()), library(applied(before, written)));
     } else {
-        // A command acts only through the press of its button; none was pressed.
+        // No command ran.
         for (const auto& spy : std::as_const(presses))
             QCOMPARE(spy->size(), 0);
         QCOMPARE(s.files(), before);
@@ -565,9 +574,7 @@ void TestGestures::heldCommandKeyActsOnce()
     QTRY_COMPARE(library(s.files()), expected);
 
     // Still held, the key comes again and again from the keyboard's repeat.
-    QList<std::shared_ptr<QSignalSpy>> presses;
-    for (QPushButton* b : s.frm->findChildren<QPushButton*>())
-        presses.append(std::make_shared<QSignalSpy>(b, &QAbstractButton::pressed));
+    const QList<std::shared_ptr<QSignalSpy>> presses = commandSpies(s.frm.get());
     const QString letter = QKeySequence(key).toString().toLower();
     for (int i = 0; i < 3; ++i)
         QTest::simulateEvent(w, true, key, Qt::AltModifier, letter, true);
