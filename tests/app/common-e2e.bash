@@ -1,11 +1,17 @@
-# Shared by the end-to-end scripts: a work folder, the processes started (ended and waited for
-# on exit), failure reporting, waiting for a condition, and a tray host.
+# Shared by the end-to-end scripts: a work folder, an X server of the script's own, the
+# processes started (ended and waited for on exit), failure reporting, waiting for a
+# condition, and a tray host.
 set -euo pipefail
 work=$(mktemp -d)
 pids=()
+xvfb=
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -24,8 +30,31 @@ wait_for() { # seconds, command...
         sleep 0.1
     done
 }
+
+# The program's single-instance socket and lock live in the temporary folder: with one of its
+# own, an instance started here never hands over to one started by another run, or by the
+# user, and no other program's instance hands over to it.
+export TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$TMPDIR" "$XDG_RUNTIME_DIR"
+
+# An X server of the script's own, on a display number the server picks itself, so no window,
+# tray or pointer of another suite is in the way. -noreset: by default the server resets
+# whenever its last client leaves, and a client that connects at that moment (the tray host
+# while one of the polls below leaves) is refused and ends.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -noreset -screen 0 1280x960x24 -nolisten tcp \
+    3>"$work/display" >"$work/xvfb.out" 2>&1 &
+xvfb=$!
+read -r display <"$work/display" || true
+[ -n "$display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
+export DISPLAY=:$display
+
 start_tray_host() { # a tray at the top left; its first icon sits at about (10, 12)
-    trayer --edge top --align left --widthtype pixel --width 48 --height 24 >/dev/null 2>&1 &
+    trayer --edge top --align left --widthtype pixel --width 48 --height 24 \
+        >"$work/trayer.log" 2>&1 &
     pids+=($!)
-    wait_for 10 xdotool search --class trayer >/dev/null || fail "the tray host did not start"
+    # Its window is there before it has taken the tray: wait until a program finds the tray.
+    "${ZENTRIVO_TRAY_READY:?the test set-up names the tray_ready helper}" 30 \
+        >"$work/tray_ready.log" 2>&1 || fail "the tray host did not take the tray"
+    rm "$work/tray_ready.log"
 }
