@@ -1,6 +1,8 @@
+#include "ReadOnlyFolder.h"
 #include "RecordingPrompt.h"
 #include "TestFiles.h"
 #include "core/Prompt.h"
+#include "goals/DiskFull.h"
 #include "library/LibraryFiles.h"
 #include "library/RecordFormat.h"
 #include "ui/ImageButton.h"
@@ -16,7 +18,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <memory>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -827,20 +829,37 @@ private slots:
             QCOMPARE(p.editBox()->text(), QStringLiteral("words"));
     }
 
-    void readOnlyProgramFolderKeepsTheFile()
+    // A write the file system refuses, as root too: a folder without write permission, or a
+    // disk with no room left.
+    void failedWritesKeepTheProgramFile_data()
     {
-        if (::geteuid() == 0)
-            QSKIP("running as root: folder permissions do not stop root's writes");
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("full disk") << true;
+    }
+    void failedWritesKeepTheProgramFile()
+    {
+        QFETCH(bool, fullDisk);
         Library lib;
         lib.write("plugins/P.txt", rec("m0") + rec("m1"));
         Page p(lib);
-        QVERIFY(QFile::setPermissions(lib.path("plugins"), QFile::ReadOwner | QFile::ExeOwner));
-        Page::clickTick(p.messages(), 1);
-        p.editBox()->setText("added");
-        p.click("picAddNew");
-        QFile::setPermissions(lib.path("plugins"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        {
+            std::optional<DiskFull> full;
+            std::optional<ReadOnlyFolder> readOnly;
+            if (fullDisk)
+                full.emplace(0);
+            else
+                readOnly.emplace(lib.path("plugins"), lib.dir.path());
+            QVERIFY(fullDisk ? full->active() : readOnly->active());
+            Page::clickTick(p.messages(), 1);
+            p.editBox()->setText("added");
+            p.click("picAddNew");
+        }
         QCOMPARE(m_prompt->shown.size(), 2);
+        for (const auto& shown : m_prompt->shown) {
+            QVERIFY2(shown.text.startsWith("The change was not saved"), qPrintable(shown.text));
+            QVERIFY(shown.text.contains(QDir::toNativeSeparators(lib.path("plugins/P.txt"))));
+        }
         QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1"));
         QCOMPARE(Page::texts(p.messages()), (QStringList{"m0", "m1"}));
         QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, true}));
@@ -874,21 +893,38 @@ private slots:
         QVERIFY(QFileInfo(lib.path("FileNames.txt")).isDir());
     }
 
-    void readOnlySelectionListRevertsTicks()
+    void failedSelectionWriteRevertsTheTick_data()
     {
-        if (::geteuid() == 0)
-            QSKIP("running as root: folder permissions do not stop root's writes");
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("full disk") << true;
+    }
+    void failedSelectionWriteRevertsTheTick()
+    {
+        QFETCH(bool, fullDisk);
         Library lib;
         lib.write("plugins/A.txt", rec("a"));
-        lib.write("FileNames.txt", rec("A"));
+        lib.write("plugins/B.txt", rec("b"));
+        lib.write("FileNames.txt", rec("A") + rec("B", false));
         Page p(lib);
-        QVERIFY(QFile::setPermissions(lib.dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-        Page::clickTick(p.programs(), 0);
-        QFile::setPermissions(lib.dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(m_prompt->shown.size(), 1);
-        QCOMPARE(lib.read("FileNames.txt"), rec("A"));
-        QCOMPARE(Page::ticks(p.programs()), QList<bool>{true});
+        {
+            std::optional<DiskFull> full;
+            std::optional<ReadOnlyFolder> readOnly;
+            if (fullDisk)
+                full.emplace(0);
+            else
+                readOnly.emplace(lib.dir.path(), lib.dir.path());
+            QVERIFY(fullDisk ? full->active() : readOnly->active());
+            Page::clickTick(p.programs(), 0);
+            Page::clickTick(p.programs(), 1);
+        }
+        QCOMPARE(m_prompt->shown.size(), 2);
+        for (const auto& shown : m_prompt->shown) {
+            QVERIFY2(shown.text.startsWith("The change was not saved"), qPrintable(shown.text));
+            QVERIFY(shown.text.contains(QDir::toNativeSeparators(lib.path("FileNames.txt"))));
+        }
+        QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("B", false));
+        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, false}));
     }
 
     void accessKeys()
@@ -922,18 +958,17 @@ private slots:
 
     void programThatCannotBeDeleted()
     {
-        if (::geteuid() == 0)
-            QSKIP("running as root: folder permissions do not stop root's writes");
         Library lib;
         lib.write("plugins/A.txt", rec("a"));
         lib.write("plugins/B.txt", rec("b"));
         lib.write("FileNames.txt", rec("A") + rec("B", false));
         Page p(lib);
-        QVERIFY(QFile::setPermissions(lib.path("plugins"), QFile::ReadOwner | QFile::ExeOwner));
         Page::clickRow(p.programs(), 1);
-        p.click("picDeleteFile");
-        QFile::setPermissions(lib.path("plugins"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        {
+            ReadOnlyFolder readOnly(lib.path("plugins"), lib.dir.path());
+            QVERIFY(readOnly.active());
+            p.click("picDeleteFile");
+        }
         QCOMPARE(m_prompt->shown.size(), 1);
         QVERIFY(m_prompt->shown[0].text.startsWith("The program \"B\" was not deleted"));
         QCOMPARE(lib.read("plugins/B.txt"), rec("b"));
