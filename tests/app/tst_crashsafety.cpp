@@ -5,11 +5,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -33,27 +35,52 @@ Version version(char tag)
     return v;
 }
 
-void write(const QString& folder, const Version& v)
+// The three files a version rewrites, in the order the writer rewrites them.
+constexpr int kFiles = 3;
+
+void write(const QString& folder, const Version& v, int file)
 {
     const LibraryFiles lib(folder);
-    lib.writeProgram(QStringLiteral("big"), v.program);
-    lib.writeSelectionList(v.selection);
-    GoalFile::save(GoalFile::pathIn(folder, 1), v.goal);
+    if (file == 0)
+        lib.writeProgram(QStringLiteral("big"), v.program);
+    else if (file == 1)
+        lib.writeSelectionList(v.selection);
+    else
+        GoalFile::save(GoalFile::pathIn(folder, 1), v.goal);
 }
 
-// The process that gets killed: rewrites the three files, old and new content in turn.
+// The process that gets killed: rewrites the three files, new content and old in turn, and
+// says before and after each file what it does, so the test knows where a kill landed.
 int runWriter(const QString& folder)
 {
     const Version a = version('a');
     const Version b = version('b');
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);
-    out.write("ready\n");
-    out.flush();
+    auto say = [&out](const QByteArray& line) {
+        out.write(line + '\n');
+        out.flush();
+    };
+    say("ready");
     for (;;) {
-        write(folder, b);
-        write(folder, a);
+        for (const Version* v : {&b, &a}) {
+            for (int file = 0; file < kFiles; ++file) {
+                say("writing " + QByteArray::number(file));
+                write(folder, *v, file);
+                say("written " + QByteArray::number(file));
+            }
+        }
     }
+}
+
+// The writer's next line, or nothing when it says nothing more.
+QByteArray nextLine(QProcess& writer)
+{
+    while (!writer.canReadLine()) {
+        if (!writer.waitForReadyRead(20000))
+            return {};
+    }
+    return writer.readLine().trimmed();
 }
 
 QByteArray bytesOf(const QString& path)
@@ -77,13 +104,22 @@ void TestCrashSafety::killedWriterLeavesWholeFiles()
     const QString folder = dir.path();
     QDir(folder).mkdir(QStringLiteral("plugins"));
 
-    // The two contents every file may hold, as the program's own writers produce them.
+    // The two contents every file may hold, as the program's own writers produce them, and
+    // how long the large program takes to write here, to spread the kills across it.
     QHash<QString, QSet<QByteArray>> allowed;
     const LibraryFiles lib(folder);
     const QStringList paths{lib.programPath(QStringLiteral("big")), lib.selectionPath(),
                             GoalFile::pathIn(folder, 1)};
+    qint64 programWriteMs = 1;
     for (const char tag : {'b', 'a'}) {
-        write(folder, version(tag));
+        const Version v = version(tag);
+        for (int file = 0; file < kFiles; ++file) {
+            QElapsedTimer took;
+            took.start();
+            write(folder, v, file);
+            if (file == 0)
+                programWriteMs = std::max(programWriteMs, took.elapsed());
+        }
         for (const QString& p : paths)
             allowed[p].insert(bytesOf(p));
     }
@@ -95,15 +131,35 @@ void TestCrashSafety::killedWriterLeavesWholeFiles()
     QRandomGenerator random(seed);
     const int kills = 200;
     int checked = 0;
+    int midWrite = 0;
+    int midProgram = 0;
     int sawNew = 0;
     for (int i = 0; i < kills; ++i) {
         QProcess writer;
         writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer"), folder});
         QVERIFY(writer.waitForStarted());
-        QVERIFY(writer.waitForReadyRead(20000));
-        QTest::qSleep(int(random.bounded(1, 120)));
+        QCOMPARE(nextLine(writer), QByteArray("ready"));
+        // The kill comes after a chosen number of whole files, at a chosen moment of the write
+        // that follows, however fast or slow the writer is.
+        QByteArray last = "ready";
+        for (int done = int(random.bounded(2 * kFiles)); done > 0;) {
+            last = nextLine(writer);
+            QVERIFY2(!last.isEmpty(), "the writer stopped writing");
+            if (last.startsWith("written"))
+                --done;
+        }
+        QTest::qSleep(int(random.bounded(programWriteMs + 1)));
         ::kill(pid_t(writer.processId()), SIGKILL);
         QVERIFY(writer.waitForFinished(10000));
+        for (const QByteArray& line : writer.readAllStandardOutput().split('\n')) {
+            if (!line.trimmed().isEmpty())
+                last = line.trimmed();
+        }
+        if (last.startsWith("writing")) {
+            ++midWrite;
+            if (last == "writing 0")
+                ++midProgram;
+        }
         for (const QString& p : paths) {
             const QByteArray now = bytesOf(p);
             QVERIFY2(allowed[p].contains(now),
@@ -118,9 +174,13 @@ void TestCrashSafety::killedWriterLeavesWholeFiles()
         if (bytesOf(paths[0]) != oldProgram)
             ++sawNew;
     }
-    qInfo("%d kills, %d files checked, all whole; %d kills found the large program in its new "
-          "content (seed %u)",
-          kills, checked, sawNew, seed);
+    qInfo("%d kills, %d files checked, all whole; %d kills caught a write in progress, %d of "
+          "them the large program's; %d found the large program in its new content (seed %u)",
+          kills, checked, midWrite, midProgram, sawNew, seed);
+    // Whole files prove nothing unless kills did land inside writes, the large program's
+    // included, and after some new content had replaced the old.
+    QVERIFY2(midProgram > 0, "no kill landed while the large program was being written");
+    QVERIFY2(sawNew > 0, "no kill found the large program in its new content");
 }
 
 int main(int argc, char** argv)
