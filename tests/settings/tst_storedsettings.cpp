@@ -6,8 +6,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
-
-using Pairs = QList<QPair<QString, QString>>;
+#include <algorithm>
 
 class TestStoredSettings : public QObject
 {
@@ -65,70 +64,140 @@ void TestStoredSettings::saveAfterFirstRunLoad()
                                      "Underline=False\n"));
 }
 
+namespace {
+// Every field that has a key in the store, as "Key=value" texts.
+QStringList fields(const DisplaySettings& s)
+{
+    return {"AutoDisplay=" + QString::number(s.AutoDisplay),
+            "DispInterval=" + QString::number(s.DispInterval),
+            "DispDuration=" + QString::number(s.DispDuration),
+            "RandomMessage=" + QString::number(s.RandomMessage),
+            "RandomLocation=" + QString::number(s.RandomLocation),
+            "FontColor=" + QString::number(s.FontColor),
+            "FontName=" + s.FontName,
+            "FontSize=" + QString::number(s.FontSize),
+            "FontBold=" + QString::number(s.FontBold),
+            "FontItalic=" + QString::number(s.FontItalic),
+            "Strikethrough=" + QString::number(s.Strikethrough),
+            "Underline=" + QString::number(s.Underline),
+            "RunAtSysTray=" + QString::number(s.RunAtSysTray)};
+}
+} // namespace
+
 void TestStoredSettings::conversions_data()
 {
-    QTest::addColumn<Pairs>("stored");
+    // One line of a hand-edited store, and the one field it changes from a first run's.
+    QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("AutoDisplay False") << Pairs{{"AutoDisplay", "False"}} << "AutoDisplay"
+    QTest::newRow("AutoDisplay False") << QByteArray("AutoDisplay=False") << "AutoDisplay"
                                        << "0";
-    QTest::newRow("AutoDisplay false is true") << Pairs{{"AutoDisplay", "false"}} << "AutoDisplay"
+    QTest::newRow("AutoDisplay false is true") << QByteArray("AutoDisplay=false") << "AutoDisplay"
                                                << "1";
-    QTest::newRow("AutoDisplay 0 is true") << Pairs{{"AutoDisplay", "0"}} << "AutoDisplay"
+    QTest::newRow("AutoDisplay 0 is true") << QByteArray("AutoDisplay=0") << "AutoDisplay"
                                            << "1";
-    QTest::newRow("DispInterval 24") << Pairs{{"DispInterval", "24"}} << "DispInterval"
+    QTest::newRow("DispInterval 24") << QByteArray("DispInterval=24") << "DispInterval"
                                      << "24";
-    QTest::newRow("DispInterval 30 kept at 1") << Pairs{{"DispInterval", "30"}} << "DispInterval"
+    QTest::newRow("DispInterval 30 kept at 1") << QByteArray("DispInterval=30") << "DispInterval"
                                                << "1";
-    QTest::newRow("DispInterval -1 kept at 1") << Pairs{{"DispInterval", "-1"}} << "DispInterval"
+    QTest::newRow("DispInterval -1 kept at 1") << QByteArray("DispInterval=-1") << "DispInterval"
                                                << "1";
-    QTest::newRow("DispDuration 8 kept at 2") << Pairs{{"DispDuration", "8"}} << "DispDuration"
+    QTest::newRow("DispInterval 2.5 rounds to even 2")
+        << QByteArray("DispInterval=2.5") << "DispInterval"
+        << "2";
+    QTest::newRow("DispInterval 3.5 rounds to even 4")
+        << QByteArray("DispInterval=3.5") << "DispInterval"
+        << "4";
+    QTest::newRow("DispInterval 6.4 rounds down")
+        << QByteArray("DispInterval=6.4") << "DispInterval"
+        << "6";
+    QTest::newRow("DispDuration 8 kept at 2") << QByteArray("DispDuration=8") << "DispDuration"
                                               << "2";
-    QTest::newRow("RandomMessage 1") << Pairs{{"RandomMessage", "1"}} << "RandomMessage"
+    QTest::newRow("DispDuration 4.51 rounds up")
+        << QByteArray("DispDuration=4.51") << "DispDuration"
+        << "5";
+    QTest::newRow("RandomMessage 1") << QByteArray("RandomMessage=1") << "RandomMessage"
                                      << "1";
     QTest::newRow("RandomMessage 2 keeps Random")
-        << Pairs{{"RandomMessage", "2"}} << "RandomMessage"
+        << QByteArray("RandomMessage=2") << "RandomMessage"
         << "0";
     QTest::newRow("RandomMessage x keeps Random")
-        << Pairs{{"RandomMessage", "x"}} << "RandomMessage"
+        << QByteArray("RandomMessage=x") << "RandomMessage"
         << "0";
-    QTest::newRow("FontColor red") << Pairs{{"FontColor", "255"}} << "FontColor"
+    QTest::newRow("RandomLocation 1") << QByteArray("RandomLocation=1") << "RandomLocation"
+                                      << "1";
+    QTest::newRow("RandomLocation 0.6 rounds to 1")
+        << QByteArray("RandomLocation=0.6") << "RandomLocation"
+        << "1";
+    QTest::newRow("RandomLocation 1.5 rounds to 2, kept at 0")
+        << QByteArray("RandomLocation=1.5") << "RandomLocation"
+        << "0";
+    QTest::newRow("FontColor red") << QByteArray("FontColor=255") << "FontColor"
                                    << "255";
-    QTest::newRow("FontColor too large") << Pairs{{"FontColor", "99999999999"}} << "FontColor"
+    QTest::newRow("FontColor 254.5 rounds to even 254")
+        << QByteArray("FontColor=254.5") << "FontColor"
+        << "254";
+    QTest::newRow("FontColor -2.5 rounds to even -2") << QByteArray("FontColor=-2.5") << "FontColor"
+                                                      << "-2";
+    QTest::newRow("FontColor too large") << QByteArray("FontColor=99999999999") << "FontColor"
                                          << "0";
-    QTest::newRow("FontBold TRUE") << Pairs{{"FontBold", "TRUE"}} << "FontBold"
+    QTest::newRow("FontName") << QByteArray("FontName=Courier New") << "FontName"
+                              << "Courier New";
+    QTest::newRow("FontName with a comma, as typed by hand")
+        << QByteArray("FontName=Comic, Sans") << "FontName"
+        << "Comic, Sans";
+    QTest::newRow("FontName quoted") << QByteArray("FontName=\"Comic, Sans\"") << "FontName"
+                                     << "Comic, Sans";
+    QTest::newRow("FontName blank keeps Verdana") << QByteArray("FontName=   ") << "FontName"
+                                                  << "Verdana";
+    QTest::newRow("FontBold TRUE") << QByteArray("FontBold=TRUE") << "FontBold"
                                    << "1";
-    QTest::newRow("FontBold number") << Pairs{{"FontBold", "-1"}} << "FontBold"
+    QTest::newRow("FontBold number") << QByteArray("FontBold=-1") << "FontBold"
                                      << "1";
-    QTest::newRow("FontBold junk kept") << Pairs{{"FontBold", "yes"}} << "FontBold"
+    QTest::newRow("FontBold fraction") << QByteArray("FontBold=0.4") << "FontBold"
+                                       << "1";
+    QTest::newRow("FontBold junk kept") << QByteArray("FontBold=yes") << "FontBold"
                                         << "0";
-    QTest::newRow("FontSize junk keeps design size") << Pairs{{"FontSize", "big"}} << "FontSize"
+    QTest::newRow("FontItalic true") << QByteArray("FontItalic=true") << "FontItalic"
+                                     << "1";
+    QTest::newRow("Strikethrough 1") << QByteArray("Strikethrough=1") << "Strikethrough"
+                                     << "1";
+    QTest::newRow("Underline True") << QByteArray("Underline=True") << "Underline"
+                                    << "1";
+    QTest::newRow("Underline junk kept") << QByteArray("Underline=maybe") << "Underline"
+                                         << "0";
+    QTest::newRow("RunAtSysTray is not read") << QByteArray("RunAtSysTray=True") << "RunAtSysTray"
+                                              << "0";
+    QTest::newRow("FontSize junk keeps design size") << QByteArray("FontSize=big") << "FontSize"
                                                      << "8";
-    QTest::newRow("FontSize 12.5") << Pairs{{"FontSize", "12.5"}} << "FontSize"
+    QTest::newRow("FontSize 12.5") << QByteArray("FontSize=12.5") << "FontSize"
                                    << "12.5";
+    QTest::newRow("FontSize 0.5 too small") << QByteArray("FontSize=0.5") << "FontSize"
+                                            << "8";
 }
 
 void TestStoredSettings::conversions()
 {
-    QFETCH(Pairs, stored);
+    QFETCH(QByteArray, line);
     QFETCH(QString, field);
     QFETCH(QString, expected);
     QTemporaryDir dir;
-    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    for (const auto& [key, text] : stored)
-        QVERIFY(store->SaveSetting("Settings", key, text));
+    DisplaySettings firstRun;
+    StoredSettings::load(*SettingsStore::atIniFile(dir.filePath("empty.ini")), firstRun);
+    QStringList wanted = fields(firstRun);
+    const auto at = std::find_if(wanted.begin(), wanted.end(),
+                                 [&](const QString& f) { return f.startsWith(field + '='); });
+    QVERIFY(at != wanted.end());
+    *at = field + '=' + expected;
+
+    QFile ini(dir.filePath("z.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Settings]\n" + line + "\n");
+    ini.close();
+    auto store = SettingsStore::atIniFile(ini.fileName());
     DisplaySettings s;
     StoredSettings::load(*store, s);
-    const QHash<QString, QString> values{
-        {"AutoDisplay", QString::number(s.AutoDisplay)},
-        {"DispInterval", QString::number(s.DispInterval)},
-        {"DispDuration", QString::number(s.DispDuration)},
-        {"RandomMessage", QString::number(s.RandomMessage)},
-        {"FontColor", QString::number(s.FontColor)},
-        {"FontBold", QString::number(s.FontBold)},
-        {"FontSize", QString::number(s.FontSize)},
-    };
-    QCOMPARE(values.value(field), expected);
+    QCOMPARE(fields(s), wanted);
 }
 
 void TestStoredSettings::decimalCommaRoundTrips()
