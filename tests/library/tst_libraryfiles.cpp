@@ -64,10 +64,19 @@ void TestLibraryFiles::loadProgramList_data()
         << QStringList{"beta", "Alpha", "gamma"} << QByteArray("\"gamma\",#TRUE#\r\n")
         << Entries{{"Alpha", false}, {"beta", false}, {"gamma", true}}
         << QByteArray("\"Alpha\",#FALSE#\r\n\"beta\",#FALSE#\r\n\"gamma\",#TRUE#\r\n");
+    // Records that lead to a listed file, or near it, only as paths: a record names a
+    // program, and never reaches a file through folders.
     QTest::newRow("hostile names match nothing")
         << QStringList{"a"}
-        << QByteArray("\"../a\",#TRUE#\r\n\"plugins/a\",#TRUE#\r\n\"a\r\n\",#TRUE#\r\n")
+        << QByteArray("\"../a\",#TRUE#\r\n\"plugins/a\",#TRUE#\r\n\"./a\",#TRUE#\r\n"
+                      "\"../plugins/a\",#TRUE#\r\n\"x/../a\",#TRUE#\r\n")
         << Entries{{"a", false}} << QByteArray("\"a\",#FALSE#\r\n");
+    // Two files whose names differ only in letter case, as a copy from another system may
+    // bring: capitals are listed first, and a record of either name ticks the first one.
+    QTest::newRow("names differing in letter case only, the first is ticked")
+        << QStringList{"calm", "Calm"} << QByteArray("\"calm\",#TRUE#\r\n")
+        << Entries{{"Calm", true}, {"calm", false}}
+        << QByteArray("\"Calm\",#TRUE#\r\n\"calm\",#FALSE#\r\n");
 }
 
 void TestLibraryFiles::loadProgramList()
