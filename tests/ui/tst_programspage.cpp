@@ -64,6 +64,30 @@ struct Library
     }
 };
 
+// While alive, writes into `folder` (below `root`) fail, for root as well: the disk has no
+// room left, or the folder has no write permission.
+struct FailingWrites
+{
+    std::optional<DiskFull> full;
+    std::optional<ReadOnlyFolder> readOnly;
+    FailingWrites(bool fullDisk, const QString& folder, const QString& root)
+    {
+        if (fullDisk)
+            full.emplace(0);
+        else
+            readOnly.emplace(folder, root);
+    }
+    bool active() const { return full ? full->active() : readOnly->active(); }
+};
+
+// The rows of a case that fails a write both ways.
+void addWriteFailureRows()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::newRow("read-only folder") << false;
+    QTest::newRow("full disk") << true;
+}
+
 struct Page
 {
     ProgramsPage page;
@@ -831,12 +855,7 @@ private slots:
 
     // A write the file system refuses, as root too: a folder without write permission, or a
     // disk with no room left.
-    void failedWritesKeepTheProgramFile_data()
-    {
-        QTest::addColumn<bool>("fullDisk");
-        QTest::newRow("read-only folder") << false;
-        QTest::newRow("full disk") << true;
-    }
+    void failedWritesKeepTheProgramFile_data() { addWriteFailureRows(); }
     void failedWritesKeepTheProgramFile()
     {
         QFETCH(bool, fullDisk);
@@ -844,13 +863,8 @@ private slots:
         lib.write("plugins/P.txt", rec("m0") + rec("m1"));
         Page p(lib);
         {
-            std::optional<DiskFull> full;
-            std::optional<ReadOnlyFolder> readOnly;
-            if (fullDisk)
-                full.emplace(0);
-            else
-                readOnly.emplace(lib.path("plugins"), lib.dir.path());
-            QVERIFY(fullDisk ? full->active() : readOnly->active());
+            FailingWrites failing(fullDisk, lib.path("plugins"), lib.dir.path());
+            QVERIFY(failing.active());
             Page::clickTick(p.messages(), 1);
             p.editBox()->setText("added");
             p.click("picAddNew");
@@ -893,12 +907,7 @@ private slots:
         QVERIFY(QFileInfo(lib.path("FileNames.txt")).isDir());
     }
 
-    void failedSelectionWriteRevertsTheTick_data()
-    {
-        QTest::addColumn<bool>("fullDisk");
-        QTest::newRow("read-only folder") << false;
-        QTest::newRow("full disk") << true;
-    }
+    void failedSelectionWriteRevertsTheTick_data() { addWriteFailureRows(); }
     void failedSelectionWriteRevertsTheTick()
     {
         QFETCH(bool, fullDisk);
@@ -908,13 +917,8 @@ private slots:
         lib.write("FileNames.txt", rec("A") + rec("B", false));
         Page p(lib);
         {
-            std::optional<DiskFull> full;
-            std::optional<ReadOnlyFolder> readOnly;
-            if (fullDisk)
-                full.emplace(0);
-            else
-                readOnly.emplace(lib.dir.path(), lib.dir.path());
-            QVERIFY(fullDisk ? full->active() : readOnly->active());
+            FailingWrites failing(fullDisk, lib.dir.path(), lib.dir.path());
+            QVERIFY(failing.active());
             Page::clickTick(p.programs(), 0);
             Page::clickTick(p.programs(), 1);
         }
