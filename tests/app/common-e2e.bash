@@ -31,11 +31,10 @@ wait_for() { # seconds, command...
     done
 }
 
-# The program's single-instance socket and lock live in the temporary folder: with one of its
-# own, an instance started here never hands over to one started by another run, or by the
-# user, and no other program's instance hands over to it.
-export TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$TMPDIR" "$XDG_RUNTIME_DIR"
+# The program's single-instance socket lives in the runtime folder: with one of the script's
+# own, an instance started here never hands over to one of another run, or of the user.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # An X server of the script's own, on a display number the server picks itself, so no window,
 # tray or pointer of another suite is in the way. -noreset: by default the server resets
