@@ -74,6 +74,15 @@ Result check(const QString& path)
 #endif
 }
 
+QString overwriteRefusal(const Result& existing)
+{
+    if (!existing.unreadable())
+        return {};
+    return QStringLiteral("cannot be read (%1), and a file that cannot be read is never written "
+                          "over")
+        .arg(existing.error);
+}
+
 Result read(const QString& path)
 {
     QFile file;

@@ -27,4 +27,8 @@ Result read(const QString& path);
 // replaces a file, since a file that cannot be read is never written over.
 Result check(const QString& path);
 
+// Why a writer leaves the file at path as it is, as words that follow the file's name
+// ("cannot be read (Permission denied), and ..."), or an empty string when it may replace it.
+QString overwriteRefusal(const Result& existing);
+
 } // namespace ReadFile

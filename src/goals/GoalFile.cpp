@@ -42,11 +42,9 @@ GoalFile::Loaded GoalFile::load(const QString& path)
 
 QString GoalFile::save(const QString& path, const QString& text, bool keepUtf8)
 {
-    const ReadFile::Result existing = ReadFile::check(path);
-    if (existing.unreadable())
-        return QStringLiteral("The file cannot be read (%1), and a file that cannot be read is "
-                              "never written over.")
-            .arg(existing.error);
+    if (const QString refusal = ReadFile::overwriteRefusal(ReadFile::check(path));
+        !refusal.isEmpty())
+        return QStringLiteral("The file %1.").arg(refusal);
     QString error;
     const QByteArray bytes = encode(text, &error, keepUtf8);
     if (!error.isEmpty())

@@ -36,11 +36,9 @@ template <typename Entry> QList<Entry> fromRecords(const QList<RecordFormat::Rec
 QString writeEncoded(const QString& path, const QList<RecordFormat::Record>& records,
                      RecordFormat::Unrepresentable unrepresentable)
 {
-    const ReadFile::Result existing = ReadFile::check(path);
-    if (existing.unreadable())
-        return QStringLiteral("cannot be read (%1), and a file that cannot be read is never "
-                              "written over")
-            .arg(existing.error);
+    if (const QString refusal = ReadFile::overwriteRefusal(ReadFile::check(path));
+        !refusal.isEmpty())
+        return refusal;
     const RecordFormat::Encoded encoded = RecordFormat::serialize(records, unrepresentable);
     if (!encoded.error.isEmpty())
         return QStringLiteral("could not be written (%1)").arg(encoded.error);

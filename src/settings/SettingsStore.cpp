@@ -98,10 +98,8 @@ QString SettingsStore::saveToIniFile(const QString& section,
                                      const QList<QPair<QString, QString>>& keysAndTexts)
 {
     const ReadFile::Result current = ReadFile::read(m_iniPath);
-    if (current.unreadable())
-        return QStringLiteral("It cannot be read (%1), and a file that cannot be read is never "
-                              "written over.")
-            .arg(current.error);
+    if (const QString refusal = ReadFile::overwriteRefusal(current); !refusal.isEmpty())
+        return QStringLiteral("It %1.").arg(refusal);
     const QTemporaryDir scratch;
     if (!scratch.isValid())
         return QStringLiteral("No scratch folder could be made (%1).").arg(scratch.errorString());
