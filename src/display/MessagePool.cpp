@@ -1,9 +1,9 @@
 #include "display/MessagePool.h"
 
+#include "core/RoundHalfEven.h"
 #include "library/LibraryFiles.h"
 
 #include <algorithm>
-#include <cmath>
 
 MessagePool::MessagePool(QString appFolder) : m_folder(std::move(appFolder)) {}
 
@@ -51,7 +51,6 @@ qint32 MessagePool::randomIndex(double r, qint32 last)
 {
     if (last <= 0)
         return 0;
-    // nearbyint rounds in the default mode, to nearest with exactly half going to even.
-    const double index = std::nearbyint(r * double(last));
+    const double index = roundHalfEven(r * double(last));
     return qint32(std::clamp(index, 0.0, double(last)));
 }

@@ -1,16 +1,6 @@
 #include "display/Placement.h"
 
-#include <cmath>
-
-int Placement::roundHalfEven(double value)
-{
-    const double whole = std::floor(value);
-    const double fraction = value - whole;
-    double result = whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        result = whole + 1.0;
-    return int(result);
-}
+#include "core/RoundHalfEven.h"
 
 QPoint Placement::centre(const QSize& screen, const QSize& label)
 {
@@ -21,7 +11,7 @@ QPoint Placement::centre(const QSize& screen, const QSize& label)
 
 QPoint Placement::random(const QSize& screen, double rVertical, double rHorizontal)
 {
-    const int top = roundHalfEven(rVertical * double(screen.height() - kDesignSize.height()));
-    const int left = roundHalfEven(rHorizontal * double(screen.width() - kDesignSize.width()));
+    const int top = int(roundHalfEven(rVertical * double(screen.height() - kDesignSize.height())));
+    const int left = int(roundHalfEven(rHorizontal * double(screen.width() - kDesignSize.width())));
     return QPoint(left, top);
 }

@@ -18,7 +18,4 @@ public:
     // (each 0 <= r < 1), over the ranges the design size leaves, rounded half to even. A long
     // message may therefore reach past the right or bottom edge.
     static QPoint random(const QSize& screen, double rVertical, double rHorizontal);
-
-    // r x range, rounded to the nearest whole number, exactly half going to the even one.
-    static int roundHalfEven(double value);
 };

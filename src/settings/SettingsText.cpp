@@ -1,5 +1,7 @@
 #include "settings/SettingsText.h"
 
+#include "core/RoundHalfEven.h"
+
 #include <QLocale>
 #include <cmath>
 
@@ -49,7 +51,7 @@ std::optional<qint64> toWhole(const QString& text)
     const std::optional<double> number = toDecimal(text);
     if (!number || std::fabs(*number) > 9.0e15)
         return std::nullopt;
-    return qint64(std::nearbyint(*number)); // the default rounding mode: half to even
+    return qint64(roundHalfEven(*number));
 }
 
 QString fromDecimal(double value)
