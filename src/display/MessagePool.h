@@ -17,7 +17,6 @@ public:
     // Appends the ticked, non-empty messages of one program. A name that could lead outside
     // `plugins`, or a program whose file is missing or unreadable, adds nothing.
     void AddProgramMessages(const QString& name);
-    static bool IsDimensioned(const QStringList& list) { return !list.isEmpty(); }
 
     const QStringList& messages() const { return m_messages; }
     qsizetype size() const { return m_messages.size(); }

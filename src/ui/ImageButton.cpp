@@ -44,11 +44,6 @@ QString ImageButton::normalKey() const
     return m_normal;
 }
 
-QString ImageButton::highlightedKey() const
-{
-    return m_highlighted;
-}
-
 void ImageButton::setPictureKey(const QString& key)
 {
     if (key == m_picture)

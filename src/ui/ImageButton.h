@@ -18,7 +18,6 @@ public:
     // show state only).
     void setPair(const QString& normalKey, const QString& highlightedKey);
     QString normalKey() const;
-    QString highlightedKey() const;
 
     // The picture shown now; setting it does not touch the pair.
     void setPictureKey(const QString& key);

@@ -74,7 +74,8 @@ void TestMessagePool::gather()
     MessagePool messages(dir.path());
     QCOMPARE(messages.GatherMessages(), result);
     QCOMPARE(messages.messages(), pool);
-    QCOMPARE(MessagePool::IsDimensioned(messages.messages()), !pool.isEmpty());
+    QCOMPARE(messages.isEmpty(), pool.isEmpty());
+    QCOMPARE(messages.last(), pool.size() - 1);
 }
 
 void TestMessagePool::eachStartRebuildsThePool()
