@@ -23,36 +23,36 @@ QString GoalFile::pathIn(const QString& appFolder, int slot)
     return QDir(appFolder).filePath(fileName(slot));
 }
 
-GoalFile::Loaded GoalFile::load(const QString& path)
+namespace {
+// The words of the helpers below, which say only what went wrong, as an Outcome.
+Outcome outcomeOf(const QString& error)
 {
-    Loaded out;
+    return error.isEmpty() ? Outcome() : Outcome::failed(error);
+}
+} // namespace
+
+Produced<GoalFile::Goal> GoalFile::load(const QString& path)
+{
     const ReadFile::Result read = ReadFile::read(path);
-    if (read.missing()) {
-        out.error = AtomicWrite::write(path, QByteArray());
-        return out;
-    }
-    if (!read.ok()) {
-        out.error = read.error;
-        return out;
-    }
-    out.utf8 = Cp1252::hasUtf8Bom(read.bytes);
-    out.text = decode(read.bytes);
-    return out;
+    if (read.missing())
+        return {Goal{}, outcomeOf(AtomicWrite::write(path, QByteArray()))};
+    if (!read.ok())
+        return {Goal{}, Outcome::failed(read.error)};
+    return {Goal{decode(read.bytes), Cp1252::hasUtf8Bom(read.bytes)}, Outcome()};
 }
 
-QString GoalFile::save(const QString& path, const QString& text, bool keepUtf8)
+Outcome GoalFile::save(const QString& path, const QString& text, bool keepUtf8)
 {
     if (const QString refusal = ReadFile::overwriteRefusal(ReadFile::check(path));
         !refusal.isEmpty())
-        return QStringLiteral("The file %1.").arg(refusal);
-    QString error;
-    const QByteArray bytes = encode(text, &error, keepUtf8);
-    if (!error.isEmpty())
-        return error;
-    return AtomicWrite::write(path, bytes);
+        return Outcome::failed(QStringLiteral("The file %1.").arg(refusal));
+    const Produced<QByteArray> bytes = encode(text, keepUtf8);
+    if (!bytes.ok())
+        return bytes.outcome;
+    return outcomeOf(AtomicWrite::write(path, bytes.value));
 }
 
-QByteArray GoalFile::encode(const QString& text, QString* error, bool keepUtf8)
+Produced<QByteArray> GoalFile::encode(const QString& text, bool keepUtf8)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -70,27 +70,19 @@ QByteArray GoalFile::encode(const QString& text, QString* error, bool keepUtf8)
 
     QString bad;
     const std::optional<QByteArray> bytes = Cp1252::encode(body, &bad);
-    if (!bytes && keepUtf8) {
-        if (error)
-            error->clear();
-        return QByteArray(Cp1252::kUtf8Bom) + body.toUtf8();
-    }
-    if (!bytes) {
-        if (error) {
-            const char32_t code = bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1))
-                                                  : bad.at(0).unicode();
-            *error =
+    if (bytes)
+        return {*bytes, Outcome()};
+    if (keepUtf8)
+        return {QByteArray(Cp1252::kUtf8Bom) + body.toUtf8(), Outcome()};
+    const char32_t code =
+        bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1)) : bad.at(0).unicode();
+    return {QByteArray(),
+            Outcome::failed(
                 QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the "
                                "goal files hold only Western European (Windows-1252) "
                                "characters.")
                     .arg(bad,
-                         QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-        }
-        return {};
-    }
-    if (error)
-        error->clear();
-    return *bytes;
+                         QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0'))))};
 }
 
 QString GoalFile::decode(const QByteArray& bytes)

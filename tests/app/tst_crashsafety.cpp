@@ -46,7 +46,7 @@ void write(const QString& folder, const Version& v, int file)
     else if (file == 1)
         lib.writeSelectionList(v.selection);
     else
-        GoalFile::save(GoalFile::pathIn(folder, 1), v.goal);
+        (void)GoalFile::save(GoalFile::pathIn(folder, 1), v.goal);
 }
 
 // The process that gets killed: rewrites the three files, new content and old in turn, and

@@ -41,9 +41,9 @@ void TestGoalFile::firstStartCreatesBothFilesEmpty()
     for (int slot : {1, 2}) {
         const QString path = GoalFile::pathIn(dir.path(), slot);
         QVERIFY(!QFile::exists(path));
-        const GoalFile::Loaded loaded = GoalFile::load(path);
-        QVERIFY2(loaded.error.isEmpty(), qPrintable(loaded.error));
-        QCOMPARE(loaded.text, QString());
+        const Produced<GoalFile::Goal> loaded = GoalFile::load(path);
+        QVERIFY2(loaded.ok(), qPrintable(loaded.why()));
+        QCOMPARE(loaded.value.text, QString());
         QCOMPARE(bytesOf(path), QByteArray());
     }
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("goal1.txt"))));
@@ -83,12 +83,12 @@ void TestGoalFile::saves()
     QFETCH(QString, reloaded);
     QTemporaryDir dir;
     const QString path = GoalFile::pathIn(dir.path(), 1);
-    const QString error = GoalFile::save(path, box);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const Outcome saved = GoalFile::save(path, box);
+    QVERIFY2(saved.ok(), qPrintable(saved.why()));
     QCOMPARE(bytesOf(path), bytes);
-    const GoalFile::Loaded loaded = GoalFile::load(path);
-    QVERIFY(loaded.error.isEmpty());
-    QCOMPARE(loaded.text, reloaded);
+    const Produced<GoalFile::Goal> loaded = GoalFile::load(path);
+    QVERIFY(loaded.ok());
+    QCOMPARE(loaded.value.text, reloaded);
 }
 
 // Files as found on disk, some written by hand or by an older version.
@@ -114,9 +114,9 @@ void TestGoalFile::reads()
     QTemporaryDir dir;
     const QString path = GoalFile::pathIn(dir.path(), 2);
     writeBytes(path, bytes);
-    const GoalFile::Loaded loaded = GoalFile::load(path);
-    QVERIFY(loaded.error.isEmpty());
-    QCOMPARE(loaded.text, box);
+    const Produced<GoalFile::Goal> loaded = GoalFile::load(path);
+    QVERIFY(loaded.ok());
+    QCOMPARE(loaded.value.text, box);
     QCOMPARE(bytesOf(path), bytes); // reading never rewrites
 }
 
@@ -137,9 +137,9 @@ void TestGoalFile::loadThenSaveLeavesTheFileUnchanged()
     const QString path = GoalFile::pathIn(dir.path(), 1);
     writeBytes(path, bytes);
     for (int start = 0; start < 3; ++start) {
-        const GoalFile::Loaded loaded = GoalFile::load(path);
-        QVERIFY(loaded.error.isEmpty());
-        QVERIFY(GoalFile::save(path, loaded.text).isEmpty());
+        const Produced<GoalFile::Goal> loaded = GoalFile::load(path);
+        QVERIFY(loaded.ok());
+        QVERIFY(GoalFile::save(path, loaded.value.text).ok());
         QCOMPARE(bytesOf(path), bytes);
     }
 }
@@ -165,17 +165,17 @@ void TestGoalFile::refusalKeepsTheOldFile()
     const QString path = GoalFile::pathIn(dir.path(), 1);
     const QByteArray old("Old goal\r\n");
     writeBytes(path, old);
-    QString error;
+    Outcome saved;
     {
         std::optional<DiskFull> full;
         if (diskFull) {
             full.emplace(1024);
             QVERIFY(full->active());
         }
-        error = GoalFile::save(path, text);
+        saved = GoalFile::save(path, text);
     }
-    QVERIFY(!error.isEmpty());
-    QVERIFY2(error.contains(named), qPrintable(error));
+    QVERIFY(!saved.ok());
+    QVERIFY2(saved.why().contains(named), qPrintable(saved.why()));
     QCOMPARE(bytesOf(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("goal1.txt")});
 }

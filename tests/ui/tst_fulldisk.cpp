@@ -6,6 +6,7 @@
 #include "library/LibraryFiles.h"
 #include "settings/SettingsStore.h"
 #include "ui/FrmAll.h"
+#include "ui/GoalSlot.h"
 #include "ui/GoalsPage.h"
 #include "ui/ProgramsPage.h"
 
@@ -249,7 +250,7 @@ void TestFullDisk::goalSave()
     m_disk->fill();
     const auto before = m_disk->snapshot(app);
     page.findChild<QPlainTextEdit*>("txtGoalDesc1")->setPlainText("Run two marathons");
-    page.cmdSaveGoal1_Click();
+    page.picGoal1->cmdSaveGoal_Click();
     QCOMPARE(m_disk->snapshot(app), before);
     QCOMPARE(m_prompt.shown.size(), 1);
     QVERIFY(m_prompt.shown[0].text.startsWith("Goal 1 could not be saved to " +
@@ -274,7 +275,7 @@ void TestFullDisk::settingsAtExit()
     m_disk->fill();
     frm.settings.DispInterval = 4;
     frm.cmdSaveSettings_Click(); // the show's start and stop save them too: told once a run
-    frm.Unload(1);
+    frm.Unload();
     QCOMPARE(readFile(ini), stored);
     QCOMPARE(m_prompt.shown.size(), 1);
     QCOMPARE(m_prompt.shown[0].text, "The settings could not be saved to the file \"" +

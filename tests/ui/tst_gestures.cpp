@@ -11,6 +11,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/AboutPage.h"
 #include "ui/FrmAll.h"
+#include "ui/GoalSlot.h"
 #include "ui/GoalsPage.h"
 #include "ui/ImageButton.h"
 #include "ui/ProgramsPage.h"
@@ -145,8 +146,8 @@ struct Session
             {"picStart1", frm->Picture2->picStart1()},
             {"picStartInSettings", frm->Picture3->picStartInSettings},
             {"picFont", frm->Picture3->picFont},
-            {"picSave1", frm->Picture1->picSave1},
-            {"picSave2", frm->Picture1->picSave2},
+            {"picSave1", frm->Picture1->picGoal1->picSave},
+            {"picSave2", frm->Picture1->picGoal2->picSave},
         };
         if (ImageButton* b = elsewhere.value(name))
             return b;
@@ -316,8 +317,8 @@ Outcome TestGestures::run(const QStringList& pages, bool showing, const QString&
     // The message a0 of program A is selected; the boxes hold what the commands would use.
     s.nameBox()->setText("Walk");
     s.editBox()->setText("new");
-    s.frm->Picture1->txtGoalDesc1->setPlainText("first");
-    s.frm->Picture1->txtGoalDesc2->setPlainText("second");
+    s.frm->Picture1->picGoal1->txtGoalDesc->setPlainText("first");
+    s.frm->Picture1->picGoal2->txtGoalDesc->setPlainText("second");
     for (const QString& p : pages)
         s.showPage(p);
     m_prompt.shown.clear();
@@ -410,7 +411,7 @@ void TestGestures::keysGoToThePageInFront()
                           : s.child<QWidget>(s.page(from), qPrintable(control));
     if (control == "txtGoalDesc1") {
         // Ticking the slot unlocks its text and puts the focus there.
-        s.frm->Picture1->Check1->click();
+        s.frm->Picture1->picGoal1->Check->click();
         QTest::keyClicks(worked, "goal");
     } else {
         worked->setFocus(Qt::MouseFocusReason);
@@ -418,7 +419,7 @@ void TestGestures::keysGoToThePageInFront()
     QCOMPARE(s.frm->focusWidget(), worked);
     const Disk before = s.files();
     const int interval = s.frm->settings.DispInterval;
-    const QString goal = s.frm->Picture1->txtGoalDesc1->toPlainText();
+    const QString goal = s.frm->Picture1->picGoal1->txtGoalDesc->toPlainText();
 
     s.showPage(to);
     QWidget* front = s.page(to);
@@ -429,7 +430,7 @@ void TestGestures::keysGoToThePageInFront()
     // Nothing on the page the user left has changed, and the focus is on the page in front.
     QCOMPARE(s.files(), before);
     QCOMPARE(s.frm->settings.DispInterval, interval);
-    QCOMPARE(s.frm->Picture1->txtGoalDesc1->toPlainText(), goal);
+    QCOMPARE(s.frm->Picture1->picGoal1->txtGoalDesc->toPlainText(), goal);
     QCOMPARE(m_prompt.shown.size(), 0);
     QWidget* focus = s.frm->focusWidget();
     QVERIFY2(focus && (focus == front || front->isAncestorOf(focus)),
@@ -452,7 +453,7 @@ void TestGestures::tabStaysOnThePageInFront()
     QFETCH(QString, page);
     Session s;
     QVERIFY(s.open());
-    s.frm->Picture1->Check1->setChecked(true); // a goal text that takes the focus
+    s.frm->Picture1->picGoal1->Check->setChecked(true); // a goal text that takes the focus
     s.showPage(page);
     QWidget* front = s.page(page);
     // Around the whole window, forwards and backwards.
@@ -522,7 +523,7 @@ void TestGestures::commandKeysByPage()
     // Message a0 of program A is selected; the boxes hold what the commands would use.
     s.nameBox()->setText("Walk");
     s.editBox()->setText(editBox);
-    s.frm->Picture1->txtGoalDesc1->setPlainText("first");
+    s.frm->Picture1->picGoal1->txtGoalDesc->setPlainText("first");
     s.showPage(page);
     const Disk before = s.files();
     const QList<std::shared_ptr<QSignalSpy>> presses = commandSpies(s.frm.get());

@@ -1,6 +1,7 @@
 #include "RecordingPrompt.h"
 #include "core/Prompt.h"
 #include "goals/DiskFull.h"
+#include "ui/GoalSlot.h"
 #include "ui/GoalsPage.h"
 #include "ui/ImageButton.h"
 
@@ -100,18 +101,18 @@ void TestGoalsPage::startsEmptyUntickedAndDisabled()
                             "aims."));
     QCOMPARE(page.lblInfo->text(),
              QStringLiteral("Set Your Goals Below. Tick the checkbox to enter your Goal."));
-    QCOMPARE(page.lblGoal1->text(), QStringLiteral("Goal 1"));
-    QCOMPARE(page.lblGoal2->text(), QStringLiteral("Goal 2"));
-    QCOMPARE(page.lblGoalDesc2->text(), QStringLiteral("Goal Description"));
-    QCOMPARE(page.cmdSaveGoal1->text(), QStringLiteral("&Save"));
-    QCOMPARE(page.cmdSaveGoal2->text(), QStringLiteral("&Save"));
-    for (QPlainTextEdit* box : {page.txtGoalDesc1, page.txtGoalDesc2}) {
+    QCOMPARE(page.picGoal1->lblGoal->text(), QStringLiteral("Goal 1"));
+    QCOMPARE(page.picGoal2->lblGoal->text(), QStringLiteral("Goal 2"));
+    QCOMPARE(page.picGoal2->lblGoalDesc->text(), QStringLiteral("Goal Description"));
+    QCOMPARE(page.picGoal1->cmdSaveGoal->text(), QStringLiteral("&Save"));
+    QCOMPARE(page.picGoal2->cmdSaveGoal->text(), QStringLiteral("&Save"));
+    for (QPlainTextEdit* box : {page.picGoal1->txtGoalDesc, page.picGoal2->txtGoalDesc}) {
         QCOMPARE(box->toPlainText(), QString());
         QVERIFY(!box->isEnabled());
     }
-    QVERIFY(!page.Check1->isChecked());
-    QVERIFY(!page.Check2->isChecked());
-    QVERIFY(page.Check1->text().isEmpty());
+    QVERIFY(!page.picGoal1->Check->isChecked());
+    QVERIFY(!page.picGoal2->Check->isChecked());
+    QVERIFY(page.picGoal1->Check->text().isEmpty());
     QCOMPARE(bytesOf(m_dir->filePath("goal1.txt")), QByteArray());
     QCOMPARE(bytesOf(m_dir->filePath("goal2.txt")), QByteArray());
     QVERIFY(m_prompt.shown.isEmpty());
@@ -123,9 +124,9 @@ void TestGoalsPage::loadsBothSlotsFromTheirFiles()
     writeBytes(m_dir->filePath("goal2.txt"), "first\r\nsecond\r\n");
     GoalsPage page(m_dir->path());
     page.LoadGoalSlots();
-    QCOMPARE(page.txtGoalDesc1->toPlainText(), QStringLiteral("Run a marathon"));
-    QCOMPARE(page.txtGoalDesc2->toPlainText(), QStringLiteral("first\nsecond"));
-    QVERIFY(!page.txtGoalDesc1->isEnabled());
+    QCOMPARE(page.picGoal1->txtGoalDesc->toPlainText(), QStringLiteral("Run a marathon"));
+    QCOMPARE(page.picGoal2->txtGoalDesc->toPlainText(), QStringLiteral("first\nsecond"));
+    QVERIFY(!page.picGoal1->txtGoalDesc->isEnabled());
 }
 
 void TestGoalsPage::tickUnlocksAndUntickKeepsTheText()
@@ -136,17 +137,17 @@ void TestGoalsPage::tickUnlocksAndUntickKeepsTheText()
     page.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&page));
 
-    QTest::mouseClick(page.Check2, Qt::LeftButton);
-    QVERIFY(page.Check2->isChecked());
-    QVERIFY(page.txtGoalDesc2->isEnabled());
-    QVERIFY(page.txtGoalDesc2->hasFocus());
-    QVERIFY(!page.txtGoalDesc1->isEnabled());
-    QTest::keyClicks(page.txtGoalDesc2, QStringLiteral("Learn Spanish"));
+    QTest::mouseClick(page.picGoal2->Check, Qt::LeftButton);
+    QVERIFY(page.picGoal2->Check->isChecked());
+    QVERIFY(page.picGoal2->txtGoalDesc->isEnabled());
+    QVERIFY(page.picGoal2->txtGoalDesc->hasFocus());
+    QVERIFY(!page.picGoal1->txtGoalDesc->isEnabled());
+    QTest::keyClicks(page.picGoal2->txtGoalDesc, QStringLiteral("Learn Spanish"));
 
-    QTest::mouseClick(page.Check2, Qt::LeftButton);
-    QVERIFY(!page.Check2->isChecked());
-    QVERIFY(!page.txtGoalDesc2->isEnabled());
-    QCOMPARE(page.txtGoalDesc2->toPlainText(), QStringLiteral("Learn Spanish"));
+    QTest::mouseClick(page.picGoal2->Check, Qt::LeftButton);
+    QVERIFY(!page.picGoal2->Check->isChecked());
+    QVERIFY(!page.picGoal2->txtGoalDesc->isEnabled());
+    QCOMPARE(page.picGoal2->txtGoalDesc->toPlainText(), QStringLiteral("Learn Spanish"));
 }
 
 void TestGoalsPage::saveWorksWithTheBoxUnticked_data()
@@ -167,8 +168,8 @@ void TestGoalsPage::saveWorksWithTheBoxUnticked()
     page.LoadGoalSlots();
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
-    QCheckBox* check = slot == 1 ? page.Check1 : page.Check2;
-    QPlainTextEdit* box = slot == 1 ? page.txtGoalDesc1 : page.txtGoalDesc2;
+    QCheckBox* check = slot == 1 ? page.picGoal1->Check : page.picGoal2->Check;
+    QPlainTextEdit* box = slot == 1 ? page.picGoal1->txtGoalDesc : page.picGoal2->txtGoalDesc;
 
     QTest::mouseClick(check, Qt::LeftButton);
     QTest::keyClicks(box, QStringLiteral("  Save money"));
@@ -178,9 +179,10 @@ void TestGoalsPage::saveWorksWithTheBoxUnticked()
     QVERIFY(!box->isEnabled());
 
     if (picture)
-        QTest::mouseClick(slot == 1 ? page.picSave1 : page.picSave2, Qt::LeftButton);
+        QTest::mouseClick(slot == 1 ? page.picGoal1->picSave : page.picGoal2->picSave,
+                          Qt::LeftButton);
     else
-        (slot == 1 ? page.cmdSaveGoal1 : page.cmdSaveGoal2)->trigger();
+        (slot == 1 ? page.picGoal1->cmdSaveGoal : page.picGoal2->cmdSaveGoal)->trigger();
 
     const QString mine = m_dir->filePath(QStringLiteral("goal%1.txt").arg(slot));
     const QString other = m_dir->filePath(QStringLiteral("goal%1.txt").arg(3 - slot));
@@ -199,16 +201,16 @@ void TestGoalsPage::accessKeySavesTheSlotLastWorkedIn()
     const QString one = m_dir->filePath("goal1.txt");
     const QString two = m_dir->filePath("goal2.txt");
 
-    page.txtGoalDesc1->setPlainText(QStringLiteral("one"));
-    page.txtGoalDesc2->setPlainText(QStringLiteral("two"));
+    page.picGoal1->txtGoalDesc->setPlainText(QStringLiteral("one"));
+    page.picGoal2->txtGoalDesc->setPlainText(QStringLiteral("two"));
     QTest::keyClick(&page, Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(bytesOf(one), QByteArray("one\r\n"));
     QCOMPARE(bytesOf(two), QByteArray());
 
-    QTest::mouseClick(page.Check2, Qt::LeftButton); // focus into slot 2's box
-    QTest::keyClick(page.txtGoalDesc2, Qt::Key_End);
-    QTest::keyClicks(page.txtGoalDesc2, QStringLiteral("!"));
-    QTest::keyClick(page.txtGoalDesc2, Qt::Key_S, Qt::AltModifier);
+    QTest::mouseClick(page.picGoal2->Check, Qt::LeftButton); // focus into slot 2's box
+    QTest::keyClick(page.picGoal2->txtGoalDesc, Qt::Key_End);
+    QTest::keyClicks(page.picGoal2->txtGoalDesc, QStringLiteral("!"));
+    QTest::keyClick(page.picGoal2->txtGoalDesc, Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(bytesOf(two), QByteArray("two!\r\n"));
     QCOMPARE(bytesOf(one), QByteArray("one\r\n"));
 }
@@ -220,14 +222,14 @@ void TestGoalsPage::failedSaveIsToldAndTheTextStays()
     GoalsPage page(m_dir->path());
     page.LoadGoalSlots();
     const QString text(40000, QLatin1Char('x'));
-    page.txtGoalDesc1->setPlainText(text);
+    page.picGoal1->txtGoalDesc->setPlainText(text);
     {
         DiskFull full(1024);
         QVERIFY(full.active());
-        page.cmdSaveGoal1_Click();
+        page.picGoal1->cmdSaveGoal_Click();
     }
     QCOMPARE(bytesOf(path), QByteArray("Old goal\r\n"));
-    QCOMPARE(page.txtGoalDesc1->toPlainText(), text);
+    QCOMPARE(page.picGoal1->txtGoalDesc->toPlainText(), text);
     QCOMPARE(m_prompt.shown.size(), 1);
     QVERIFY2(m_prompt.shown[0].text.contains(QStringLiteral("goal1.txt")),
              qPrintable(m_prompt.shown[0].text));
@@ -235,13 +237,13 @@ void TestGoalsPage::failedSaveIsToldAndTheTextStays()
     QCOMPARE(m_prompt.shown[0].buttons, Prompt::Buttons::Ok);
 
     // A character the file cannot hold is named, and nothing is written either.
-    page.txtGoalDesc1->setPlainText(QString::fromUtf8("Visit \u6771\u4eac"));
-    page.cmdSaveGoal1_Click();
+    page.picGoal1->txtGoalDesc->setPlainText(QString::fromUtf8("Visit \u6771\u4eac"));
+    page.picGoal1->cmdSaveGoal_Click();
     QCOMPARE(bytesOf(path), QByteArray("Old goal\r\n"));
     QCOMPARE(m_prompt.shown.size(), 2);
     QVERIFY(m_prompt.shown[1].text.contains(QStringLiteral("goal1.txt")));
     QVERIFY(m_prompt.shown[1].text.contains(QString::fromUtf8("\u6771")));
-    QCOMPARE(page.txtGoalDesc1->toPlainText(), QString::fromUtf8("Visit \u6771\u4eac"));
+    QCOMPARE(page.picGoal1->txtGoalDesc->toPlainText(), QString::fromUtf8("Visit \u6771\u4eac"));
 }
 
 QTEST_MAIN(TestGoalsPage)

@@ -2,6 +2,7 @@
 #include "RecordingPrompt.h"
 #include "TestFiles.h"
 #include "library/LibraryFiles.h"
+#include "ui/GoalSlot.h"
 #include "ui/GoalsPage.h"
 #include "ui/ProgramsPage.h"
 
@@ -149,7 +150,7 @@ void TestUnreadableFiles::goalFileThatCannotBeReadIsKept()
     GoalsPage page(dir.path());
     page.LoadGoalSlots();
     page.findChild<QPlainTextEdit*>("txtGoalDesc1")->setPlainText("Walk");
-    page.cmdSaveGoal1_Click();
+    page.picGoal1->cmdSaveGoal_Click();
     QCOMPARE(m_prompt.shown.size(), 1);
     QVERIFY(m_prompt.shown[0].text.contains("cannot be read (Permission denied)"));
     QCOMPARE(bytesOf(goal), QByteArray("Run a marathon\r\n"));
