@@ -11,7 +11,6 @@
 #include "settings/DisplaySettings.h"
 #include "settings/SettingsStore.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -77,10 +76,10 @@ public:
             if (auto* flash = qobject_cast<FrmDisp*>(object); flash && shownAt >= 0) {
                 hiddenAt = clock.nsecsElapsed();
                 onScreenMs.push_back(double(hiddenAt - shownAt) / 1e6 -
-                                     double(flash->Timer1().interval()));
+                                     double(flash->durationClock().interval()));
                 if (durationTickAt >= 0) {
                     durationLateMs.push_back(double(durationTickAt - shownAt) / 1e6 -
-                                             double(flash->Timer1().interval()));
+                                             double(flash->durationClock().interval()));
                     hideMs.push_back(double(hiddenAt - durationTickAt) / 1e6);
                 }
                 durationTickAt = -1;
@@ -96,7 +95,7 @@ public:
                 if (hiddenAt >= 0)
                     pacingLateMs.push_back(double(pacingTickAt - hiddenAt) / 1e6 -
                                            double(pacing->interval()));
-            } else if (flash && object == &flash->Timer1()) {
+            } else if (flash && object == &flash->durationClock()) {
                 name = QStringLiteral("duration clock");
                 durationTickAt = clock.nsecsElapsed();
             }
@@ -160,12 +159,10 @@ int main(int argc, char** argv)
     settings.RandomMessage = 1;
     settings.RandomLocation = 0;
     settings.DispInterval = 0; // 2 s
-    QAction cmdStart;
-    QAction cmdNext;
-    ShowCycle cycle(settings, *store, dir.path(), &cmdStart, &cmdNext);
+    ShowCycle cycle(settings, *store, dir.path());
 
     Watch watch;
-    watch.pacing = &cycle.Timer1();
+    watch.pacing = &cycle.pacingClock();
     app.installEventFilter(&watch);
 
     std::printf("platform %s, screen %dx%d\n", qPrintable(QGuiApplication::platformName()),
@@ -190,7 +187,7 @@ int main(int argc, char** argv)
             cycle.Timer1_Timer();
             loop.exec();
             watch.waitForHide = nullptr;
-            cycle.Timer1().stop();
+            cycle.pacingClock().stop();
             pause(30);
         }
         const Figures f = figures(watch.onScreenMs);

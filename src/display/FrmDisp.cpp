@@ -1,9 +1,9 @@
 #include "display/FrmDisp.h"
 
+#include "core/ProgramTitle.h"
 #include "core/Screen.h"
 #include "display/Placement.h"
 #include "display/RandomSource.h"
-#include "display/ShowCycle.h"
 #include "settings/DisplaySettings.h"
 
 #include <QEvent>
@@ -11,13 +11,13 @@
 #include <QLabel>
 #include <QScreen>
 
-FrmDisp::FrmDisp(ShowCycle* cycle)
+FrmDisp::FrmDisp()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
-      m_cycle(cycle), m_label(new QLabel(QStringLiteral("Test"), this))
+      m_label(new QLabel(QStringLiteral("Test"), this))
 {
     setObjectName(QStringLiteral("frmDisp"));
-    setWindowTitle(QStringLiteral("Zentrivo v1.0"));
+    setWindowTitle(programTitle());
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
@@ -35,9 +35,9 @@ FrmDisp::FrmDisp(ShowCycle* cycle)
     dressLabel(design, Qt::black);
     m_label->move(2, 2);
 
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &FrmDisp::Timer1_Timer);
+    m_durationClock.setSingleShot(true);
+    m_durationClock.setTimerType(Qt::PreciseTimer);
+    connect(&m_durationClock, &QTimer::timeout, this, &FrmDisp::Timer1_Timer);
 }
 
 void FrmDisp::dressLabel(const QFont& font, const QColor& color)
@@ -77,8 +77,8 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
     // others already; no raise is needed here.
     create();
     if (settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count) {
-        m_timer.setInterval(settings.durationMs());
-        m_timer.start();
+        m_durationClock.setInterval(settings.durationMs());
+        m_durationClock.start();
     }
     show();
 }
@@ -97,10 +97,7 @@ void FrmDisp::changeEvent(QEvent* event)
 
 void FrmDisp::Timer1_Timer()
 {
-    // Gone first, then the pause: the next message comes one full interval after this one
-    // vanished.
     hide();
-    if (m_cycle)
-        m_cycle->enablePacingClock();
+    emit messageEnded();
     deleteLater();
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
-class ShowCycle;
 struct DisplaySettings;
 
 // The window that shows one message for its duration and then goes. A fresh one is made for
@@ -23,12 +21,12 @@ class FrmDisp : public QWidget
     Q_OBJECT
 
 public:
-    explicit FrmDisp(ShowCycle* cycle = nullptr);
+    FrmDisp();
 
     QLabel* LblDisp() const { return m_label; }
     // The duration clock: single-shot and precise, since the whole message lasts a few
     // tens of milliseconds.
-    QTimer& Timer1() { return m_timer; }
+    QTimer& durationClock() { return m_durationClock; }
 
     // Dresses the label in the whole message font and its colour.
     void dressLabel(const QFont& font, const QColor& color);
@@ -38,14 +36,18 @@ public:
     void PresentMessage(const QString& text, const DisplaySettings& settings);
     // Keeps the window above all others, should the platform ever activate it.
     void Form_Activate();
-    // The end of the message: the window goes, then the show's pacing clock runs again.
+    // The end of the message, when the duration clock fires: the window goes, announces it,
+    // and deletes itself.
     void Timer1_Timer();
+
+signals:
+    // The message has left the screen: the pause before the next one begins now.
+    void messageEnded();
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QPointer<ShowCycle> m_cycle;
     QLabel* m_label = nullptr;
-    QTimer m_timer;
+    QTimer m_durationClock;
 };

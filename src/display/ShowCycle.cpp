@@ -7,18 +7,14 @@
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
 
-#include <QAction>
-
 ShowCycle::ShowCycle(DisplaySettings& settings, SettingsStore& store, const QString& appFolder,
-                     QAction* cmdStart, QAction* cmdNext, QObject* parent)
-    : QObject(parent), m_settings(settings), m_store(store), m_cmdStart(cmdStart),
-      m_cmdNext(cmdNext), m_pool(appFolder)
+                     QObject* parent)
+    : QObject(parent), m_settings(settings), m_store(store), m_pool(appFolder)
 {
     // Precise: a coarse timer may drift by a twentieth of a long interval.
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, &ShowCycle::Timer1_Timer);
-    setCaptions(kStartCaption);
+    m_pacingClock.setTimerType(Qt::PreciseTimer);
+    m_pacingClock.setInterval(0);
+    connect(&m_pacingClock, &QTimer::timeout, this, &ShowCycle::Timer1_Timer);
 }
 
 // A message still on the screen keeps its own clock and goes when its duration ends.
@@ -27,54 +23,36 @@ ShowCycle::~ShowCycle()
     delete m_prepared.data();
 }
 
-bool ShowCycle::isShowing() const
-{
-    const QString caption = m_cmdStart ? m_cmdStart->text() : m_caption;
-    return caption == kStopCaption;
-}
-
 FrmDisp* ShowCycle::displayWindow() const
 {
     return m_disp.data();
 }
 
-void ShowCycle::setCaptions(const QString& caption)
-{
-    m_caption = caption;
-    if (m_cmdStart)
-        m_cmdStart->setText(caption);
-    if (m_cmdNext)
-        m_cmdNext->setText(caption);
-}
-
 void ShowCycle::cmdStart_Click()
 {
-    if (saveSettings)
-        saveSettings();
-    const QString caption = m_cmdStart ? m_cmdStart->text() : m_caption;
-    if (caption == kStartCaption)
-        startShow();
-    else
+    emit aboutToToggle();
+    if (m_showing) {
         stopShow();
+        return;
+    }
+    startShow();
+    emit startPressed();
 }
 
 void ShowCycle::startShow()
 {
-    if (m_pool.GatherMessages()) {
-        // The "As Written" place carries over from the last start while it still names a
-        // message of the rebuilt pool.
-        if (m_next > m_pool.last())
-            m_next = 0;
-        setCaptions(kStopCaption);
-        if (m_settings.DispInterval >= 0 && m_settings.DispInterval < IntervalChoices::count)
-            m_timer.setInterval(m_settings.intervalMs());
-        enablePacingClock();
-        m_settings.AutoDisplay = true;
-        if (setPictures)
-            setPictures(QStringLiteral("stop-showing"), QStringLiteral("stop-showing-2"));
-    }
-    if (sendAway)
-        sendAway();
+    if (!m_pool.GatherMessages())
+        return;
+    // The "As Written" place carries over from the last start while it still names a
+    // message of the rebuilt pool.
+    if (m_next > m_pool.last())
+        m_next = 0;
+    m_showing = true;
+    if (m_settings.DispInterval >= 0 && m_settings.DispInterval < IntervalChoices::count)
+        m_pacingClock.setInterval(m_settings.intervalMs());
+    enablePacingClock();
+    m_settings.AutoDisplay = true;
+    emit showingChanged(true);
 }
 
 void ShowCycle::stopShow()
@@ -83,31 +61,39 @@ void ShowCycle::stopShow()
         m_store.GetSetting(StoredSettings::kSection, QStringLiteral("AutoDisplay")));
     if (stored && !*stored)
         return;
-    m_timer.stop();
-    m_timer.setInterval(0);
+    m_pacingClock.stop();
+    m_pacingClock.setInterval(0);
     unloadDisplayWindow();
     delete m_prepared.data();
-    setCaptions(kStartCaption);
+    m_showing = false;
     m_settings.AutoDisplay = false;
-    if (setPictures)
-        setPictures(QStringLiteral("start-showing"), QStringLiteral("start-showing-2"));
+    emit showingChanged(false);
 }
 
 void ShowCycle::enablePacingClock()
 {
-    if (!isShowing())
+    if (!m_showing)
         return;
     // An interval of 0 would fire at once and for ever; the clock then stays idle instead.
-    if (m_timer.interval() > 0)
-        m_timer.start();
+    if (m_pacingClock.interval() > 0)
+        m_pacingClock.start();
     prepareWindow();
+}
+
+FrmDisp* ShowCycle::newWindow()
+{
+    auto* window = new FrmDisp;
+    // Gone first, then the pause: the next message comes one full interval after this one
+    // vanished.
+    connect(window, &FrmDisp::messageEnded, this, &ShowCycle::enablePacingClock);
+    return window;
 }
 
 void ShowCycle::prepareWindow()
 {
     if (m_prepared || m_pool.isEmpty())
         return;
-    m_prepared = new FrmDisp(this);
+    m_prepared = newWindow();
     m_prepared->winId(); // makes the native window now, not at the beat
 }
 
@@ -127,7 +113,7 @@ void ShowCycle::Timer1_Timer()
         // running so the next beat comes one interval later.
         return;
     }
-    m_disp = m_prepared ? m_prepared.data() : new FrmDisp(this);
+    m_disp = m_prepared ? m_prepared.data() : newWindow();
     m_prepared = nullptr;
     m_disp->dressLabel(m_settings.messageFont(),
                        DisplaySettings::colorFromValue(m_settings.FontColor));
@@ -143,5 +129,5 @@ void ShowCycle::Timer1_Timer()
         m_next = m_next == last ? 0 : m_next + 1;
     }
     m_disp->PresentMessage(m_pool.at(index), m_settings);
-    m_timer.stop();
+    m_pacingClock.stop();
 }

@@ -6,10 +6,8 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <functional>
 
 class FrmDisp;
-class QAction;
 class SettingsStore;
 struct DisplaySettings;
 
@@ -17,58 +15,57 @@ struct DisplaySettings;
 // fresh display window at every beat of the pacing clock. The pacing clock is off while a
 // message is visible and runs again when it goes, so one cycle lasts the interval plus the
 // duration, and between beats no other timer of the show runs.
+//
+// Whether the show runs is held here and announced with showingChanged(); the controls that
+// start and stop it, their captions and pictures, and the main window follow the signals.
 class ShowCycle : public QObject
 {
     Q_OBJECT
 
 public:
-    static inline const QString kStartCaption = QStringLiteral("Start Showing Subliminal Messages");
-    static inline const QString kStopCaption = QStringLiteral("Stop");
-
     ShowCycle(DisplaySettings& settings, SettingsStore& store, const QString& appFolder,
-              QAction* cmdStart, QAction* cmdNext, QObject* parent = nullptr);
+              QObject* parent = nullptr);
     ~ShowCycle() override;
 
-    // Saves all settings (cmdSaveSettings_Click); run first by every press.
-    std::function<void()> saveSettings;
-    // Sends the main window to the tray as a close from its title bar does.
-    std::function<void()> sendAway;
-    // Sets the pictures of picStart, and of picStart1 and picStartInSettings.
-    std::function<void(const QString& picStartKey, const QString& picStart1AndSettingsKey)>
-        setPictures;
-
+    // The press of a start/stop control: starts a stopped show, stops a running one.
     void cmdStart_Click();
     void cmdNext_Click() { cmdStart_Click(); }
-    // One beat: shows the next message. With an empty pool nothing is shown and the next
-    // beat follows one interval later.
+    // One beat of the pacing clock: shows the next message. With an empty pool nothing is
+    // shown and the next beat follows one interval later.
     void Timer1_Timer();
 
-    bool isShowing() const;
-    QTimer& Timer1() { return m_timer; }
+    bool isShowing() const { return m_showing; }
+    QTimer& pacingClock() { return m_pacingClock; }
     // The window of the message on the screen, or nullptr between messages.
     FrmDisp* displayWindow() const;
     MessagePool& pool() { return m_pool; }
     int NextMessageIndex() const { return m_next; }
 
-    // Starts a new full interval; the display window calls it when its message goes. An
-    // interval that could not be set leaves the show on with the clock idle.
-    void enablePacingClock();
+signals:
+    // A press is about to act. The settings as they stand are stored now, so the stored show
+    // state is the one from before the press.
+    void aboutToToggle();
+    void showingChanged(bool showing);
+    // A press to start was handled, whether or not the show could start (there may be no
+    // selection list): the main window makes way for the messages.
+    void startPressed();
 
 private:
     void startShow();
     void stopShow();
-    void setCaptions(const QString& caption);
+    // Starts a new full interval once a message has gone. An interval that could not be set
+    // leaves the show on with the clock idle.
+    void enablePacingClock();
     void unloadDisplayWindow();
     void prepareWindow();
+    FrmDisp* newWindow();
 
     DisplaySettings& m_settings;
     SettingsStore& m_store;
-    QPointer<QAction> m_cmdStart;
-    QPointer<QAction> m_cmdNext;
-    QString m_caption = kStartCaption; // used only when there is no cmdStart
+    bool m_showing = false;
     MessagePool m_pool;
     qint32 m_next = 0;
-    QTimer m_timer;
+    QTimer m_pacingClock;
     QPointer<FrmDisp> m_disp;
     // The next message's window, made fresh and hidden in the pause before its beat, so that
     // the beat itself only dresses and shows it.

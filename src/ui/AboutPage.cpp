@@ -1,5 +1,6 @@
 #include "ui/AboutPage.h"
 
+#include "core/ProgramTitle.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 
@@ -12,7 +13,7 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(Palette::pageStyleSheet());
 
-    Label2 = new QLabel(QStringLiteral("Zentrivo v1.0"), this);
+    Label2 = new QLabel(programTitle(), this);
     Label2->setGeometry(24, 24, 505, 28);
     Label2->setStyleSheet(QStringLiteral("color: white; font-weight: bold; font-size: 14pt;"));
 

@@ -2,6 +2,7 @@
 
 #include "core/AppFolder.h"
 #include "core/ProgramEnd.h"
+#include "core/ProgramTitle.h"
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "library/LibraryFiles.h"
@@ -10,12 +11,15 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
 #include "ui/AboutPage.h"
+#include "ui/ClientArea.h"
 #include "ui/GoalsPage.h"
 #include "ui/ImageButton.h"
+#include "ui/PageStack.h"
 #include "ui/Palette.h"
 #include "ui/Pictures.h"
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
+#include "ui/TrayPresence.h"
 #include "ui/WebPages.h"
 
 #include <QAction>
@@ -28,45 +32,19 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSystemTrayIcon>
-#include <QTimer>
-#include <utility>
 
 namespace {
-
+// The captions of the commands that start and stop the show: what they do next.
 const QString kStartCaption = QStringLiteral("Start Showing Subliminal Messages");
-
-// The client area: the background picture under the toolbar and the pages.
-class ClientArea : public QWidget
-{
-public:
-    explicit ClientArea(QWidget* parent) : QWidget(parent)
-    {
-        setFixedSize(570, 447);
-        setAutoFillBackground(true);
-        QPalette p = palette();
-        p.setColor(QPalette::Window, Palette::background);
-        p.setColor(QPalette::WindowText, Qt::white);
-        setPalette(p);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.drawPixmap(0, 0, Pictures::background(devicePixelRatioF()));
-    }
-};
-
+const QString kStopCaption = QStringLiteral("Stop");
 } // namespace
 
 FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_store(store)
 {
     setObjectName(QStringLiteral("frmAll"));
-    setWindowTitle(QStringLiteral("Zentrivo v1.0"));
+    setWindowTitle(programTitle());
     setWindowIcon(Pictures::programIcon());
     QFont font(Palette::fontFamily);
     font.setPointSizeF(8);
@@ -85,11 +63,9 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture3 = new SettingsPage(settings, m_client);
     picAbout = new AboutPage(m_client);
-    for (QWidget* page : {static_cast<QWidget*>(Picture2), static_cast<QWidget*>(Picture1),
-                          static_cast<QWidget*>(Picture3), static_cast<QWidget*>(picAbout)}) {
+    const QList<QWidget*> pages{Picture2, Picture1, Picture3, picAbout};
+    for (QWidget* page : pages)
         page->setGeometry(pageRect);
-        m_pageOrder.append(page);
-    }
 
     picPrograms2 = new ImageButton(QStringLiteral("programs"), m_client);
     picPrograms2->move(280, 0);
@@ -109,17 +85,12 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     cmdNext = command(kStartCaption);
     cmdFont = command(QStringLiteral("Font"));
 
-    showCycle = new ShowCycle(settings, m_store, AppFolder::path(), cmdStart, cmdNext, this);
-    showCycle->saveSettings = [this] { cmdSaveSettings_Click(); };
-    showCycle->sendAway = [this] {
-        bool cancel = false;
-        Form_QueryUnload(cancel, 0);
-    };
-    showCycle->setPictures = [this](const QString& first, const QString& others) {
-        picStart->setPictureKey(first);
-        Picture2->picStart1()->setPictureKey(others);
-        Picture3->picStartInSettings->setPictureKey(others);
-    };
+    showCycle = new ShowCycle(settings, m_store, AppFolder::path(), this);
+    // Every press stores the settings first; a start sends the window away as a close from
+    // its title bar does, also when the show could not start.
+    connect(showCycle, &ShowCycle::aboutToToggle, this, &FrmAll::cmdSaveSettings_Click);
+    connect(showCycle, &ShowCycle::showingChanged, this, &FrmAll::followShow);
+    connect(showCycle, &ShowCycle::startPressed, this, &FrmAll::SendToTray);
 
     CDB = new MessageFontDialog(this);
 
@@ -128,13 +99,8 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(picSettings, &ImageButton::clicked, this, [this] { ShowPage(Picture3); });
     connect(picHelp, &ImageButton::clicked, this, [] { WebPages::OpenHelpPage(); });
     connect(picExit1, &ImageButton::clicked, this, &FrmAll::picExit1_Click);
-    connect(picAbout->picOK, &ImageButton::clicked, this, [this] {
-        // The About page goes to the back, so the page shown before it is in front again.
-        picAbout->lower();
-        m_pageOrder.removeOne(picAbout);
-        m_pageOrder.prepend(picAbout);
-        frontChanged();
-    });
+    connect(picAbout->picOK, &ImageButton::clicked, this,
+            [this] { m_pages->sendToBack(picAbout); });
     connect(picStart, &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
     connect(Picture2->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
     connect(Picture3->picStartInSettings, &ImageButton::clicked, showCycle,
@@ -149,9 +115,14 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(Picture3, &SettingsPage::chkSysTrayClicked, this, &FrmAll::chkSysTray_Click);
 
     buildMenus();
-    buildTray();
+    m_tray = new TrayPresence(*this);
+    mnuPopUp = m_tray->menu();
+    mnuPop = m_tray->showCommand();
+    mnuExit1 = m_tray->exitCommand();
+    connect(m_tray, &TrayPresence::showRequested, this, &FrmAll::mnuPop_Click);
+    connect(m_tray, &TrayPresence::exitRequested, this, &FrmAll::Unload);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    frontChanged();
+    m_pages = new PageStack(*this, pages);
     qApp->installEventFilter(this);
 }
 
@@ -171,7 +142,7 @@ void FrmAll::buildMenus()
 {
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
-    connect(mnuExit, &QAction::triggered, this, [this] { Unload(1); });
+    connect(mnuExit, &QAction::triggered, this, &FrmAll::Unload);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuOnline = mnuHelp->addAction(QStringLiteral("&Online Help"));
@@ -180,51 +151,6 @@ void FrmAll::buildMenus()
     connect(mnuOnline, &QAction::triggered, this, [] { WebPages::OpenHelpPage(); });
     connect(mnuVisit, &QAction::triggered, this, [] { WebPages::OpenHomePage(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { ShowPage(picAbout); });
-}
-
-void FrmAll::buildTray()
-{
-    mnuPopUp = new QMenu(this);
-    mnuPop = mnuPopUp->addAction(QStringLiteral("Show"));
-    mnuExit1 = mnuPopUp->addAction(QStringLiteral("Exit"));
-    mnuPopUp->setDefaultAction(mnuPop);
-    connect(mnuPop, &QAction::triggered, this, &FrmAll::mnuPop_Click);
-    connect(mnuExit1, &QAction::triggered, this, [this] { Unload(1); });
-
-    m_tray = new QSystemTrayIcon(Pictures::programIcon(), this);
-    m_tray->setToolTip(QStringLiteral("Recent"));
-    // The menu pops up on the right button; a left double-click means "Show"; a single
-    // left click does nothing.
-    m_tray->setContextMenu(mnuPopUp);
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick)
-            mnuPop_Click();
-    });
-
-    m_trayWatch = new QTimer(this);
-    m_trayWatch->setInterval(5000);
-    m_trayWatch->setTimerType(Qt::VeryCoarseTimer);
-    connect(m_trayWatch, &QTimer::timeout, this, [this] {
-        // A tray has appeared since the window was minimised for want of one: move there.
-        if (!QSystemTrayIcon::isSystemTrayAvailable())
-            return;
-        m_trayWatch->stop();
-        if (isMinimized())
-            SendToTray();
-    });
-}
-
-void FrmAll::centreOnScreen()
-{
-    if (m_centred)
-        return;
-    m_centred = true;
-    adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        const QSize size = frameGeometry().size();
-        move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-    }
 }
 
 bool FrmAll::Form_Load(const QStringList& arguments)
@@ -278,7 +204,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     if (ProgramEnd::begun())
         return false;
     if (!isInTray() && !isMinimized()) {
-        centreOnScreen();
+        m_tray->centreOnScreen();
         QMainWindow::show();
     }
     return true;
@@ -291,48 +217,30 @@ void FrmAll::EndSession()
     // next step and the program ends as start-up's own early end does, storing nothing and
     // opening no page. A running program leaves as its exit command leaves.
     if (m_settingsLoaded)
-        Unload(2);
+        Unload();
 }
 
 void FrmAll::ShowPage(QWidget* page)
 {
-    page->raise();
-    m_pageOrder.removeOne(page);
-    m_pageOrder.append(page);
-    frontChanged();
-}
-
-// The pages behind are covered, not hidden, so without this the keyboard focus would stay
-// in a covered list and the access keys of covered buttons would still work: keys would tick,
-// delete and save what the user cannot see. Only the page in front is enabled, and the focus
-// goes into it: back to the control the user left there, else to the page itself, so no key
-// acts before the user has clicked or tabbed to a control.
-void FrmAll::frontChanged()
-{
-    QWidget* front = frontPage();
-    if (!front)
-        return;
-    QWidget* had = focusWidget();
-    for (QWidget* page : std::as_const(m_pageOrder)) {
-        if (page != front && had && page->isAncestorOf(had))
-            m_focusInPage.insert(page, had);
-    }
-    front->setEnabled(true);
-    if (!had || !(had == front || front->isAncestorOf(had))) {
-        QWidget* target = m_focusInPage.value(front);
-        if (!target || !target->isEnabled() || !target->isVisibleTo(front))
-            target = front;
-        target->setFocus(Qt::OtherFocusReason);
-    }
-    for (QWidget* page : std::as_const(m_pageOrder)) {
-        if (page != front)
-            page->setEnabled(false);
-    }
+    m_pages->ShowPage(page);
 }
 
 QWidget* FrmAll::frontPage() const
 {
-    return m_pageOrder.isEmpty() ? nullptr : m_pageOrder.last();
+    return m_pages->front();
+}
+
+void FrmAll::followShow(bool showing)
+{
+    const QString caption = showing ? kStopCaption : kStartCaption;
+    cmdStart->setText(caption);
+    cmdNext->setText(caption);
+    picStart->setPictureKey(showing ? QStringLiteral("stop-showing")
+                                    : QStringLiteral("start-showing"));
+    const QString others =
+        showing ? QStringLiteral("stop-showing-2") : QStringLiteral("start-showing-2");
+    Picture2->picStart1()->setPictureKey(others);
+    Picture3->picStartInSettings->setPictureKey(others);
 }
 
 void FrmAll::cmdLoadSettings_Click()
@@ -412,7 +320,7 @@ void FrmAll::picExit1_Click()
 
 void FrmAll::cmdExit_Click()
 {
-    Unload(1);
+    Unload();
 }
 
 // An access key held down is one press: the keyboard's repeat must neither delete one message
@@ -431,56 +339,27 @@ bool FrmAll::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+// A close from the title bar, the system menu or Alt+F4 only puts the program into the tray;
+// the show goes on, and nothing is stored.
 void FrmAll::closeEvent(QCloseEvent* event)
 {
-    if (m_unloading) {
-        event->accept();
+    if (m_unloaded || m_unloading)
         return;
-    }
-    bool cancel = false;
-    Form_QueryUnload(cancel, 0);
-    if (cancel)
-        event->ignore();
-    else
-        event->accept();
+    event->ignore();
+    SendToTray();
 }
 
-void FrmAll::Form_QueryUnload(bool& cancel, int reason)
-{
-    if (reason == 0) {
-        // A close from the title bar only puts the program into the tray; the show goes on.
-        SendToTray();
-        cancel = true;
-        return;
-    }
-    // Before start-up has loaded the settings there is nothing of the user's to store, and
-    // storing the page's first values would replace the stored settings.
-    if (m_settingsLoaded)
-        cmdSaveSettings_Click();
-}
-
-void FrmAll::Form_Unload()
-{
-    if (m_thankYouOpened)
-        return;
-    m_thankYouOpened = true;
-    WebPages::OpenThankYouPage();
-}
-
-void FrmAll::Unload(int reason)
+void FrmAll::Unload()
 {
     if (m_unloaded || m_unloading)
         return;
     m_unloading = true;
-    bool cancel = false;
-    Form_QueryUnload(cancel, reason);
-    if (cancel) {
-        m_unloading = false;
-        return;
-    }
-    Form_Unload();
-    m_trayWatch->stop();
-    m_tray->hide();
+    // Before start-up has loaded the settings there is nothing of the user's to store, and
+    // storing the page's first values would replace the stored settings.
+    if (m_settingsLoaded)
+        cmdSaveSettings_Click();
+    WebPages::OpenThankYouPage();
+    m_tray->leave();
     hide();
     m_unloaded = true;
     m_unloading = false;
@@ -489,38 +368,21 @@ void FrmAll::Unload(int reason)
 
 bool FrmAll::isInTray() const
 {
-    return m_tray->isVisible() && !isVisible();
+    return m_tray->isInTray();
 }
 
 void FrmAll::SendToTray()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // Without a tray a hidden window could never be brought back: keep it in the
-        // taskbar, and move to the tray once one appears.
-        centreOnScreen();
-        showMinimized();
-        m_trayWatch->start();
-        return;
-    }
-    m_tray->show(); // a second send leaves the one icon as it is
-    setWindowState(windowState() | Qt::WindowMinimized);
-    hide();
+    m_tray->sendToTray();
 }
 
-void FrmAll::RemoveTrayIcon()
+QSystemTrayIcon* FrmAll::trayIcon() const
 {
-    m_tray->hide();
+    return m_tray->icon();
 }
 
 void FrmAll::mnuPop_Click()
 {
-    if (m_unloaded)
-        return;
-    m_trayWatch->stop();
-    centreOnScreen();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    QMainWindow::show();
-    raise();
-    activateWindow();
-    RemoveTrayIcon();
+    if (!m_unloaded)
+        m_tray->bringBack();
 }

@@ -2,9 +2,7 @@
 
 #include "settings/DisplaySettings.h"
 
-#include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
 #include <functional>
 
@@ -12,14 +10,15 @@ class AboutPage;
 class GoalsPage;
 class ImageButton;
 class MessageFontDialog;
+class PageStack;
 class ProgramsPage;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
-class QTimer;
 class SettingsPage;
 class SettingsStore;
 class ShowCycle;
+class TrayPresence;
 
 // The main window `frmAll`: four pages stacked in one rectangle, a toolbar, a menu bar, the
 // show's start/stop buttons, and the tray icon. It lives for the whole run and owns all lasting
@@ -50,20 +49,20 @@ public:
     void ShowPage(QWidget* page);
     QWidget* frontPage() const;
 
-    // Closing and leaving. Reason 0 is a close from the title bar; any other reason ends the
-    // program.
-    void Form_QueryUnload(bool& cancel, int reason);
-    void Form_Unload();
-    void Unload(int reason = 1);
+    // The end of the program, whichever command asks for it (the exit command, the File and
+    // tray menus' Exit, the exit question's Yes, the end of the session): the settings are
+    // stored, the thank-you page opens, the window and its tray icon go, and unloaded() is
+    // announced. Only the first request acts. A close from the title bar is no end: it sends
+    // the window to the tray (closeEvent).
+    void Unload();
     // The desktop session ends or the process was asked to terminate: leave at once, closing
     // any open dialog, with no box shown from then on.
     void EndSession();
     bool isUnloaded() const { return m_unloaded; }
 
     void SendToTray();
-    void RemoveTrayIcon();
     bool isInTray() const;
-    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QSystemTrayIcon* trayIcon() const;
     // Show the window again, restored, raised and active (tray "Show", a second launch).
     void mnuPop_Click();
 
@@ -91,8 +90,8 @@ public:
     ImageButton* picExit1;
     ImageButton* picStart;
 
-    // Commands without a picture of their own; the show keeps its state in the captions of
-    // cmdStart and cmdNext.
+    // Commands without a picture of their own. The captions of cmdStart and cmdNext follow
+    // the show: they say what a press does next.
     QAction* cmdExit;
     QAction* cmdStart;
     QAction* cmdNext;
@@ -122,22 +121,16 @@ protected:
 private:
     QAction* command(const QString& caption);
     void buildMenus();
-    void buildTray();
-    void centreOnScreen();
     void tellSettingsNotSaved();
-    void frontChanged();
+    // Captions and pictures of the start/stop controls.
+    void followShow(bool showing);
 
     SettingsStore& m_store;
     QWidget* m_client = nullptr;
-    QList<QWidget*> m_pageOrder; // back to front
-    // Where the focus was on each page when another page came in front of it.
-    QHash<QWidget*, QPointer<QWidget>> m_focusInPage;
-    QSystemTrayIcon* m_tray = nullptr;
-    QTimer* m_trayWatch = nullptr; // only while minimised for want of a tray
+    PageStack* m_pages = nullptr;
+    TrayPresence* m_tray = nullptr;
     bool m_settingsLoaded = false;
     bool m_toldSettingsNotSaved = false;
     bool m_unloading = false;
     bool m_unloaded = false;
-    bool m_thankYouOpened = false;
-    bool m_centred = false;
 };

@@ -7,7 +7,6 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -46,19 +45,16 @@ public:
     }
 };
 
-// A main window's share of the show: the settings, the store, the two start commands and
-// the hooks, over a temporary application folder.
+// The show over a temporary application folder, with what it tells the main window written
+// down in order: "save" (store the settings now), "on" and "off" (the show state changed) and
+// "away" (make way for the messages).
 struct Rig
 {
     QTemporaryDir dir;
     DisplaySettings settings;
     std::unique_ptr<SettingsStore> store;
-    QAction cmdStart;
-    QAction cmdNext;
     std::unique_ptr<ShowCycle> cycle;
-    QStringList pictures;
-    int sentAway = 0;
-    int saves = 0;
+    QStringList told;
 
     explicit Rig(const Files& files)
     {
@@ -66,10 +62,13 @@ struct Rig
         store = SettingsStore::atIniFile(dir.filePath("settings.ini"));
         settings.RandomMessage = 1;  // "As Written"
         settings.RandomLocation = 1; // "Centre of the Screen"
-        cycle = std::make_unique<ShowCycle>(settings, *store, dir.path(), &cmdStart, &cmdNext);
-        cycle->saveSettings = [this] { ++saves; };
-        cycle->sendAway = [this] { ++sentAway; };
-        cycle->setPictures = [this](const QString& a, const QString& b) { pictures << a << b; };
+        cycle = std::make_unique<ShowCycle>(settings, *store, dir.path());
+        QObject::connect(cycle.get(), &ShowCycle::aboutToToggle, [this] { told << "save"; });
+        QObject::connect(cycle.get(), &ShowCycle::showingChanged, [this](bool on) {
+            QCOMPARE(cycle->isShowing(), on);
+            told << (on ? "on" : "off");
+        });
+        QObject::connect(cycle.get(), &ShowCycle::startPressed, [this] { told << "away"; });
     }
     ~Rig()
     {
@@ -237,9 +236,9 @@ void TestShowCycle::intervals()
     Rig rig(kAbc);
     rig.settings.DispInterval = index;
     rig.cycle->cmdStart_Click();
-    QCOMPARE(rig.cycle->Timer1().interval(), ms);
-    QVERIFY(rig.cycle->Timer1().isActive());
-    QCOMPARE(rig.cycle->Timer1().timerType(), Qt::PreciseTimer);
+    QCOMPARE(rig.cycle->pacingClock().interval(), ms);
+    QVERIFY(rig.cycle->pacingClock().isActive());
+    QCOMPARE(rig.cycle->pacingClock().timerType(), Qt::PreciseTimer);
 }
 
 void TestShowCycle::durations_data()
@@ -259,7 +258,7 @@ void TestShowCycle::durations()
     rig.settings.DispDuration = index;
     rig.cycle->cmdStart_Click();
     rig.beat();
-    QTimer& duration = rig.cycle->displayWindow()->Timer1();
+    QTimer& duration = rig.cycle->displayWindow()->durationClock();
     QCOMPARE(duration.interval(), ms);
     QVERIFY(duration.isActive());
     QVERIFY(duration.isSingleShot());
@@ -270,14 +269,14 @@ void TestShowCycle::cycleIsIntervalThenDuration()
 {
     Rig rig(kAbc);
     rig.cycle->cmdStart_Click();
-    QTimer& pacing = rig.cycle->Timer1();
+    QTimer& pacing = rig.cycle->pacingClock();
     QVERIFY(pacing.isActive());
     QVERIFY(!rig.cycle->displayWindow());
 
     QCOMPARE(rig.beat(), "a");
     // The two clocks never run together.
     QVERIFY(!pacing.isActive());
-    QVERIFY(rig.cycle->displayWindow()->Timer1().isActive());
+    QVERIFY(rig.cycle->displayWindow()->durationClock().isActive());
 
     rig.endMessage();
     QVERIFY(!rig.cycle->displayWindow());
@@ -297,40 +296,32 @@ void TestShowCycle::stopWhileVisibleRemovesItAndNoBeatFollows()
     const QWidgetList windows = QApplication::topLevelWidgets();
     QVERIFY(std::none_of(windows.begin(), windows.end(),
                          [](QWidget* w) { return qobject_cast<FrmDisp*>(w); }));
-    QVERIFY(!rig.cycle->Timer1().isActive());
-    QCOMPARE(rig.cmdStart.text(), "Start Showing Subliminal Messages");
-    QCOMPARE(rig.cmdNext.text(), "Start Showing Subliminal Messages");
-    QCOMPARE(rig.pictures,
-             (QStringList{"stop-showing", "stop-showing-2", "start-showing", "start-showing-2"}));
+    QVERIFY(!rig.cycle->pacingClock().isActive());
     QVERIFY(!rig.settings.AutoDisplay);
-    QCOMPARE(rig.saves, 2);
-    QCOMPARE(rig.sentAway, 1); // stopping leaves the main window where it is
+    // Stopping leaves the main window where it is.
+    QCOMPARE(rig.told, (QStringList{"save", "on", "away", "save", "off"}));
 }
 
 void TestShowCycle::startWithoutSelectionList()
 {
     Rig rig(Files{{"plugins/p.txt", "\"a\",#TRUE#\r\n"}});
     rig.cycle->cmdNext_Click();
-    QCOMPARE(rig.saves, 1);
-    QCOMPARE(rig.sentAway, 1);
+    // The show stays off, and the main window makes way all the same.
     QVERIFY(!rig.cycle->isShowing());
-    QCOMPARE(rig.cmdStart.text(), "Start Showing Subliminal Messages");
-    QCOMPARE(rig.cmdNext.text(), "Start Showing Subliminal Messages");
-    QVERIFY(rig.pictures.isEmpty());
-    QVERIFY(!rig.cycle->Timer1().isActive());
+    QCOMPARE(rig.told, (QStringList{"save", "away"}));
+    QVERIFY(!rig.cycle->pacingClock().isActive());
 
     writeFiles(rig.dir.path(), {{"FileNames.txt", "\"p\",#TRUE#\r\n"}});
     rig.cycle->cmdNext_Click();
     QVERIFY(rig.cycle->isShowing());
-    QCOMPARE(rig.cmdNext.text(), "Stop");
-    QCOMPARE(rig.pictures, (QStringList{"stop-showing", "stop-showing-2"}));
-    QCOMPARE(rig.sentAway, 2);
+    QCOMPARE(rig.told, (QStringList{"save", "away", "save", "on", "away"}));
 }
 
 void TestShowCycle::eachPressSavesTheStateBeforeIt()
 {
     Rig rig(kAbc);
-    rig.cycle->saveSettings = [&] { StoredSettings::save(*rig.store, rig.settings); };
+    QObject::connect(rig.cycle.get(), &ShowCycle::aboutToToggle,
+                     [&] { StoredSettings::save(*rig.store, rig.settings); });
     const auto stored = [&] {
         return rig.store->GetSetting(StoredSettings::kSection, "AutoDisplay");
     };
@@ -358,13 +349,13 @@ void TestShowCycle::stopHonoursStoredShowState()
     QFETCH(QString, stored);
     QFETCH(bool, stops);
     Rig rig(kAbc);
-    rig.cycle->saveSettings = nullptr;
     rig.cycle->cmdStart_Click();
     if (!stored.isEmpty())
         rig.store->SaveSetting(StoredSettings::kSection, "AutoDisplay", stored);
     rig.cycle->cmdStart_Click();
     QCOMPARE(rig.cycle->isShowing(), !stops);
-    QCOMPARE(rig.cycle->Timer1().isActive(), !stops);
+    QCOMPARE(rig.cycle->pacingClock().isActive(), !stops);
+    QCOMPARE(rig.told.contains("off"), stops);
 }
 
 void TestShowCycle::emptyPoolShowsNothing()
@@ -375,7 +366,7 @@ void TestShowCycle::emptyPoolShowsNothing()
     QVERIFY(rig.cycle->isShowing());
     QCOMPARE(rig.beat(), QString());
     QVERIFY(!rig.cycle->displayWindow());
-    QVERIFY(rig.cycle->Timer1().isActive());
+    QVERIFY(rig.cycle->pacingClock().isActive());
     QCOMPARE(m_random.overdrawn, 0);
 }
 

@@ -3,7 +3,6 @@
 #include "settings/DisplaySettings.h"
 #include "settings/SettingsStore.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -35,8 +34,6 @@ private:
     QTemporaryDir m_dir;
     DisplaySettings m_settings;
     std::unique_ptr<SettingsStore> m_store;
-    QAction m_cmdStart;
-    QAction m_cmdNext;
     std::unique_ptr<ShowCycle> m_cycle;
     QWidget m_work; // the program the user works in, full screen and red
 };
@@ -56,8 +53,7 @@ void TestX11FrmDisp::initTestCase()
     m_store = SettingsStore::atIniFile(m_dir.filePath("settings.ini"));
     m_settings.RandomLocation = 1; // centre
     m_settings.DispDuration = 7;   // 200 ms
-    m_cycle =
-        std::make_unique<ShowCycle>(m_settings, *m_store, m_dir.path(), &m_cmdStart, &m_cmdNext);
+    m_cycle = std::make_unique<ShowCycle>(m_settings, *m_store, m_dir.path());
 
     QPalette red = m_work.palette();
     red.setColor(QPalette::Window, Qt::red);
@@ -101,7 +97,7 @@ FrmDisp* TestX11FrmDisp::beat()
     FrmDisp* flash = m_cycle->displayWindow();
     if (!flash)
         return nullptr;
-    flash->Timer1().stop();
+    flash->durationClock().stop();
     if (!QTest::qWaitForWindowExposed(flash))
         return nullptr;
     return flash;
@@ -130,11 +126,11 @@ void TestX11FrmDisp::flashStaysAboveWithoutTakingTheFocus()
 
     QElapsedTimer shown;
     shown.start();
-    flash->Timer1().start();
+    flash->durationClock().start();
     QTRY_VERIFY_WITH_TIMEOUT(!flash, 5000);
     QVERIFY(shown.elapsed() >= 195);
     QTRY_COMPARE(screenColourAt(area.topLeft() + QPoint(2, 2)), QColor(Qt::red));
-    QVERIFY(m_cycle->Timer1().isActive());
+    QVERIFY(m_cycle->pacingClock().isActive());
 }
 
 void TestX11FrmDisp::stopRemovesTheFlashFromTheScreen()
@@ -146,7 +142,7 @@ void TestX11FrmDisp::stopRemovesTheFlashFromTheScreen()
     m_cycle->cmdStart_Click();
     QVERIFY(!flash);
     QTRY_COMPARE(screenColourAt(inside), QColor(Qt::red));
-    QVERIFY(!m_cycle->Timer1().isActive());
+    QVERIFY(!m_cycle->pacingClock().isActive());
 }
 
 QTEST_MAIN(TestX11FrmDisp)

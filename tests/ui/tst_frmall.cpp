@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "core/AppFolder.h"
 #include "core/Browser.h"
+#include "core/ProgramEnd.h"
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "settings/LogonLaunch.h"
@@ -55,6 +56,8 @@ private slots:
     void missingPluginsEndsAndStoresNothing();
     void firstLaunchStartsTheShow();
     void stoppedShowOpensOnScreen();
+    void startStopControlsFollowTheShow_data();
+    void startStopControlsFollowTheShow();
     void logOnLaunch_data();
     void logOnLaunch();
     void dontRunUnticksTrayBox();
@@ -96,6 +99,7 @@ void TestFrmAll::init()
 
 void TestFrmAll::cleanup()
 {
+    ProgramEnd::reset();
     m_store.reset();
     m_dir.reset();
 }
@@ -224,6 +228,67 @@ void TestFrmAll::stoppedShowOpensOnScreen()
     QVERIFY(frm->Picture3->optDontRun->isChecked());
 }
 
+void TestFrmAll::startStopControlsFollowTheShow_data()
+{
+    QTest::addColumn<QString>("control");
+    for (const char* control :
+         {"picStart", "picStart1", "picStartInSettings", "cmdStart", "cmdNext"})
+        QTest::newRow(control) << QString::fromLatin1(control);
+}
+
+// Every start/stop control toggles the show, and all of them follow it: both captions say
+// what a press does next, and the three pictures show it.
+void TestFrmAll::startStopControlsFollowTheShow()
+{
+    QFETCH(QString, control);
+    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    auto frm = makeWindow();
+    QVERIFY(frm->Form_Load({}));
+    ImageButton* inSettings = frm->Picture3->picStartInSettings;
+    const auto press = [&] {
+        frm->mnuPop_Click();
+        if (control == "cmdStart" || control == "cmdNext") {
+            (control == "cmdStart" ? frm->cmdStart : frm->cmdNext)->trigger();
+            return;
+        }
+        frm->ShowPage(control == "picStartInSettings" ? static_cast<QWidget*>(frm->Picture3)
+                                                      : frm->Picture2);
+        ImageButton* button = control == "picStart"    ? frm->picStart
+                              : control == "picStart1" ? frm->Picture2->picStart1()
+                                                       : inSettings;
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+    };
+    const auto looks = [&] {
+        return QStringList{frm->cmdStart->text(), frm->cmdNext->text(), frm->picStart->pictureKey(),
+                           frm->Picture2->picStart1()->pictureKey(), inSettings->pictureKey()};
+    };
+    const QString start = "Start Showing Subliminal Messages";
+    const QStringList off{start, start, "start-showing", "start-showing-2", "start-showing-2"};
+    const QStringList on{"Stop", "Stop", "stop-showing", "stop-showing-2", "stop-showing-2"};
+    const auto sentAway = [&] { return frm->isInTray() || frm->isMinimized(); };
+    QCOMPARE(looks(), off);
+
+    press();
+    QVERIFY(frm->showCycle->isShowing());
+    QCOMPARE(looks(), on);
+    QVERIFY(sentAway());
+    QCOMPARE(m_store->GetSetting("Settings", "AutoDisplay"), QStringLiteral("False"));
+
+    press(); // stopping leaves the window where it is
+    QVERIFY(!frm->showCycle->isShowing());
+    QCOMPARE(looks(), off);
+    QVERIFY(!sentAway());
+    QCOMPARE(m_store->GetSetting("Settings", "AutoDisplay"), QStringLiteral("True"));
+
+    // Without a selection list the show cannot start: the controls stay as they were, and the
+    // window goes away all the same.
+    QVERIFY(QFile::remove(AppFolder::path() + "/FileNames.txt"));
+    press();
+    QVERIFY(!frm->showCycle->isShowing());
+    QCOMPARE(looks(), off);
+    QVERIFY(sentAway());
+}
+
 void TestFrmAll::logOnLaunch_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -328,7 +393,7 @@ void TestFrmAll::leaving()
     } else if (how == "tray") {
         frm->mnuExit1->trigger();
     } else if (how == "session") {
-        frm->Unload(2);
+        frm->EndSession();
     }
 
     QCOMPARE(unloaded.size(), ends ? 1 : 0);
@@ -348,7 +413,7 @@ void TestFrmAll::leaving()
     const QStringList thankYou{"https://zentrivo.example/thankyou-for-using-zentrivo.php"};
     QCOMPARE(m_browser.opened, ends ? thankYou : QStringList());
     if (ends) {
-        frm->Unload(1); // a second request ends nothing more
+        frm->Unload(); // a second request ends nothing more
         QCOMPARE(m_browser.opened, thankYou);
     }
 }

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+class QWidget;
+
+// Where the main window is: on the screen, minimised in the taskbar, or hidden with the
+// program's icon in the tray. The icon is shown only while the window is away.
+class TrayPresence : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TrayPresence(QWidget& window);
+
+    QSystemTrayIcon* icon() const { return m_icon; }
+    // The icon's menu `mnuPopUp`: "Show" (`mnuPop`, also a left double-click) and "Exit"
+    // (`mnuExit1`). They only announce the request; the main window acts on it.
+    QMenu* menu() const { return m_menu; }
+    QAction* showCommand() const { return m_show; }
+    QAction* exitCommand() const { return m_exit; }
+
+    void sendToTray();
+    bool isInTray() const;
+    // Restored, raised and active, with the icon gone.
+    void bringBack();
+    // The first showing places the window in the middle of the screen; later ones leave it
+    // where the user put it.
+    void centreOnScreen();
+    // The program ends: the icon goes and no tray is waited for any more.
+    void leave();
+
+signals:
+    void showRequested();
+    void exitRequested();
+
+private:
+    QWidget& m_window;
+    QMenu* m_menu = nullptr;
+    QAction* m_show = nullptr;
+    QAction* m_exit = nullptr;
+    QSystemTrayIcon* m_icon = nullptr;
+    QTimer* m_watch = nullptr; // only while minimised for want of a tray
+    bool m_centred = false;
+};
