@@ -28,11 +28,11 @@ GoalFile::Loaded GoalFile::load(const QString& path)
     Loaded out;
     const ReadFile::Result read = ReadFile::read(path);
     if (read.missing()) {
-        out.error = AtomicWrite::write(path, QByteArray());
+        out.error = AtomicWrite::write(path, QByteArray()).why();
         return out;
     }
     if (!read.ok()) {
-        out.error = read.error;
+        out.error = read.why();
         return out;
     }
     out.utf8 = Cp1252::hasUtf8Bom(read.bytes);
@@ -42,14 +42,13 @@ GoalFile::Loaded GoalFile::load(const QString& path)
 
 QString GoalFile::save(const QString& path, const QString& text, bool keepUtf8)
 {
-    if (const QString refusal = ReadFile::overwriteRefusal(ReadFile::check(path));
-        !refusal.isEmpty())
-        return QStringLiteral("The file %1.").arg(refusal);
+    if (const Outcome may = ReadFile::mayReplace(ReadFile::check(path)); !may.ok())
+        return QStringLiteral("The file %1.").arg(may.why());
     QString error;
     const QByteArray bytes = encode(text, &error, keepUtf8);
     if (!error.isEmpty())
         return error;
-    return AtomicWrite::write(path, bytes);
+    return AtomicWrite::write(path, bytes).why();
 }
 
 QByteArray GoalFile::encode(const QString& text, QString* error, bool keepUtf8)
@@ -68,29 +67,15 @@ QByteArray GoalFile::encode(const QString& text, QString* error, bool keepUtf8)
     body.replace(kNewLine, QStringLiteral("\r\n"));
     body.append(QStringLiteral("\r\n"));
 
-    QString bad;
-    const std::optional<QByteArray> bytes = Cp1252::encode(body, &bad);
-    if (!bytes && keepUtf8) {
+    const Produced<QByteArray> bytes = Cp1252::encode(body, QStringLiteral("goal files"));
+    if (!bytes.ok() && keepUtf8) {
         if (error)
             error->clear();
         return QByteArray(Cp1252::kUtf8Bom) + body.toUtf8();
     }
-    if (!bytes) {
-        if (error) {
-            const char32_t code = bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1))
-                                                  : bad.at(0).unicode();
-            *error =
-                QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the "
-                               "goal files hold only Western European (Windows-1252) "
-                               "characters.")
-                    .arg(bad,
-                         QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-        }
-        return {};
-    }
     if (error)
-        error->clear();
-    return *bytes;
+        *error = bytes.why();
+    return bytes.value;
 }
 
 QString GoalFile::decode(const QByteArray& bytes)
