@@ -28,7 +28,7 @@ public:
 
     // A name that names a file inside `plugins` and nothing outside it: not empty, not "." or
     // "..", no path separator, no control character. Every name the folder listing gives is
-    // one. A name the user types keeps the stricter rules of ProgramNames::refusal.
+    // one. A name the user types keeps the stricter rules of ProgramNames::checkNewName.
     static bool isSafeName(const QString& name);
 
     // The program's file, found without regard to the letter case of its name; empty for
@@ -36,8 +36,9 @@ public:
     QString programPath(const QString& name) const;
     bool programExists(const QString& name) const;
 
-    // The records a file held. A missing file (or a name that names none) gives none and
-    // fails with `missing` set: there was nothing to read, and writing loses nothing.
+    // The records a file held; none when the read failed. A missing file (or a name that names
+    // none) fails with `missing` set: there was nothing to read, and writing loses nothing. A
+    // file that is there but cannot be read fails without it.
     struct [[nodiscard]] Read
     {
         QList<Record> records;
