@@ -24,8 +24,9 @@ QString decodeFile(const QByteArray& bytes);
 // (Windows-1252) characters."
 Produced<QByteArray> encode(const QString& text, const QString& files);
 
-// Appends the bytes of text to out; false (out then holds a partial tail) when text holds a
-// character the code page cannot represent.
+// The record writer's fast path, one buffer for a whole file: appends the bytes of text to
+// out; false (out then holds a partial tail) when text holds a character the code page cannot
+// represent, and encode() then gives the words for the user.
 bool appendEncoded(QByteArray& out, QStringView text);
 
 // The first character of text the code page cannot represent, or an empty string.
