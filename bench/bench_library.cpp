@@ -9,9 +9,9 @@
 
 namespace {
 
-QList<MessageEntry> bigProgram()
+QList<Record> bigProgram()
 {
-    QList<MessageEntry> messages;
+    QList<Record> messages;
     for (int i = 0; i < 32767; ++i)
         messages.append(
             {QStringLiteral("I keep going, step by step, message %1").arg(i), i % 7 != 0});
@@ -23,7 +23,9 @@ void ReadProgram(benchmark::State& state)
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("plugins"));
     LibraryFiles lib(dir.path());
-    lib.writeProgram(QStringLiteral("big"), bigProgram());
+    if (const Outcome written = lib.writeProgram(QStringLiteral("big"), bigProgram());
+        !written.ok())
+        state.SkipWithError(qPrintable(written.why()));
     const qint64 bytes = QFileInfo(lib.programPath(QStringLiteral("big"))).size();
     for (auto _ : state) {
         auto messages = lib.readProgram(QStringLiteral("big"));
@@ -38,13 +40,14 @@ void WriteProgram(benchmark::State& state)
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("plugins"));
     LibraryFiles lib(dir.path());
-    const QList<MessageEntry> messages = bigProgram();
-    lib.writeProgram(QStringLiteral("big"), messages);
+    const QList<Record> messages = bigProgram();
+    if (const Outcome written = lib.writeProgram(QStringLiteral("big"), messages); !written.ok())
+        state.SkipWithError(qPrintable(written.why()));
     const qint64 bytes = QFileInfo(lib.programPath(QStringLiteral("big"))).size();
     for (auto _ : state) {
-        const QString error = lib.writeProgram(QStringLiteral("big"), messages);
-        if (!error.isEmpty())
-            state.SkipWithError(qPrintable(error));
+        if (const Outcome written = lib.writeProgram(QStringLiteral("big"), messages);
+            !written.ok())
+            state.SkipWithError(qPrintable(written.why()));
     }
     state.SetBytesProcessed(state.iterations() * bytes);
 }
@@ -54,13 +57,18 @@ void LoadProgramList(benchmark::State& state)
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("plugins"));
     LibraryFiles lib(dir.path());
-    QList<SelectionEntry> selection;
-    for (int i = 0; i < 1000; ++i) {
+    QList<Record> selection;
+    Outcome written;
+    for (int i = 0; i < 1000 && written.ok(); ++i) {
         const QString name = QStringLiteral("Program %1").arg(i, 4, 10, QLatin1Char('0'));
-        lib.writeProgram(name, {{QStringLiteral("one"), true}, {QStringLiteral("two"), true}});
+        written =
+            lib.writeProgram(name, {{QStringLiteral("one"), true}, {QStringLiteral("two"), true}});
         selection.append({name, i % 2 == 0});
     }
-    lib.writeSelectionList(selection);
+    if (written.ok())
+        written = lib.writeSelectionList(selection);
+    if (!written.ok())
+        state.SkipWithError(qPrintable(written.why()));
     for (auto _ : state) {
         auto list = lib.LoadProgramList();
         benchmark::DoNotOptimize(list);

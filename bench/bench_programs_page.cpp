@@ -16,7 +16,6 @@
 #include <QTreeView>
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -142,12 +141,12 @@ int main(int argc, char** argv)
 
     // The same write without the page, to tell the page's share from the library's.
     const LibraryFiles files(dir.path());
-    const std::optional<QList<MessageEntry>> loaded = files.readProgram(QStringLiteral("Big"));
+    const LibraryFiles::Read loaded = files.readProgram(QStringLiteral("Big"));
     Figures write;
-    for (int run = 0; run < kRuns && loaded; ++run) {
+    for (int run = 0; run < kRuns && loaded.ok(); ++run) {
         QElapsedTimer t;
         t.start();
-        if (!files.writeProgram(QStringLiteral("Big"), *loaded).isEmpty())
+        if (!files.writeProgram(QStringLiteral("Big"), loaded.records).ok())
             return 1;
         write.add(elapsedMs(t));
     }

@@ -8,12 +8,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QList<RecordFormat::Record> records = RecordFormat::parse(bytes);
-    const RecordFormat::Encoded encoded = RecordFormat::serialize(records);
-    if (encoded.error.isEmpty()) {
+    const QList<Record> records = RecordFormat::parse(bytes);
+    const Produced<QByteArray> encoded = RecordFormat::serialize(records);
+    if (encoded.ok()) {
         // What the reader gives back the writer must reproduce, record for record, except
         // texts the writer rightly refuses (a double quote from an unquoted field).
-        if (RecordFormat::parse(encoded.bytes) != records)
+        if (RecordFormat::parse(encoded.value) != records)
             std::abort();
     }
     return 0;

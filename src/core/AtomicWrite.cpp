@@ -16,10 +16,9 @@ Step g_failAt = Step::None;
 
 Result failure(Step step, QFileDevice::FileError error, const QString& text)
 {
-    // A failure always carries a text, so a caller that only looks at the text never takes
-    // it for success.
+    // The user is always told something, even when the system gave no words.
     return Result{step, error == QFileDevice::NoError ? QFileDevice::WriteError : error,
-                  text.isEmpty() ? QStringLiteral("Unknown error") : text};
+                  Outcome::failed(text.isEmpty() ? QStringLiteral("Unknown error") : text)};
 }
 
 bool injected(Step step)
@@ -80,9 +79,9 @@ Result replace(const QString& path, const QByteArray& bytes)
     return {};
 }
 
-QString write(const QString& path, const QByteArray& bytes)
+Outcome write(const QString& path, const QByteArray& bytes)
 {
-    return replace(path, bytes).text;
+    return replace(path, bytes).outcome;
 }
 
 void failAtForTests(Step step)

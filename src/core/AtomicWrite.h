@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
@@ -11,19 +13,21 @@ namespace AtomicWrite {
 
 enum class Step { None, Open, Write, Flush, Sync, Commit };
 
-struct Result
+// Which step failed, for a caller that reports it by number; `outcome` says what went wrong.
+struct [[nodiscard]] Result
 {
     Step failedStep = Step::None;
     QFileDevice::FileError error = QFileDevice::NoError;
-    QString text; // what went wrong, empty on success
+    Outcome outcome;
 
-    bool ok() const { return failedStep == Step::None; }
+    bool ok() const { return outcome.ok(); }
+    const QString& why() const { return outcome.why(); }
 };
 
 Result replace(const QString& path, const QByteArray& bytes);
 
-// The same, returning an empty string on success, else what went wrong.
-QString write(const QString& path, const QByteArray& bytes);
+// The same, for a caller that needs only whether it worked and why not.
+Outcome write(const QString& path, const QByteArray& bytes);
 
 // Makes every later write fail at `step` as if the system had refused it there, until set
 // back to Step::None. Lets the tests walk each failure path without a full disk.

@@ -47,28 +47,21 @@ QString decodeFile(const QByteArray& bytes)
     return decode(bytes);
 }
 
-std::optional<QByteArray> encode(const QString& text, QString* bad)
+Produced<QByteArray> encode(const QString& text, const QString& files)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
-    const char16_t* end = p + text.size();
-    while (p < end) {
-        char32_t c = *p;
-        qsizetype len = 1;
-        if (QChar::isHighSurrogate(c) && p + 1 < end && QChar::isLowSurrogate(p[1])) {
-            c = QChar::surrogateToUcs4(char16_t(c), p[1]);
-            len = 2;
-        }
-        const int b = byteFor(c);
-        if (b < 0) {
-            if (bad)
-                *bad = QString(reinterpret_cast<const QChar*>(p), len);
-            return std::nullopt;
-        }
-        out.append(char(b));
-        p += len;
-    }
+    Produced<QByteArray> out;
+    out.value.reserve(text.size());
+    if (appendEncoded(out.value, text))
+        return out;
+    const QString bad = firstUnrepresentable(text);
+    const char32_t code =
+        bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1)) : bad.at(0).unicode();
+    out.value.clear();
+    out.outcome = Outcome::failed(
+        QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the %3 hold only "
+                       "Western European (Windows-1252) characters.")
+            .arg(bad, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')),
+                 files));
     return out;
 }
 
@@ -93,8 +86,18 @@ bool appendEncoded(QByteArray& out, QStringView text)
 
 QString firstUnrepresentable(const QString& text)
 {
-    QString bad;
-    return encode(text, &bad) ? QString() : bad;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        qsizetype size = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            size = 2;
+        }
+        if (byteFor(c) < 0)
+            return text.mid(i, size);
+        i += size - 1;
+    }
+    return {};
 }
 
 } // namespace Cp1252

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-#include <optional>
 
 // Windows-1252, the code page of every text file the program reads and writes, on every
 // platform, so a library moves between Windows and Linux unchanged.
@@ -17,12 +18,15 @@ inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 bool hasUtf8Bom(const QByteArray& bytes);
 QString decodeFile(const QByteArray& bytes);
 
-// The bytes of text, or nothing when text holds a character the code page cannot represent;
-// *bad then receives the first such character.
-std::optional<QByteArray> encode(const QString& text, QString* bad = nullptr);
+// The bytes of text for a file of `files` ("program files", "goal files"). It fails when text
+// holds a character the code page cannot represent, and then says which: "The character "Ω"
+// (U+03A9) cannot be stored, because the goal files hold only Western European
+// (Windows-1252) characters."
+Produced<QByteArray> encode(const QString& text, const QString& files);
 
-// Appends the bytes of text to out; false (out then holds a partial tail) when text holds a
-// character the code page cannot represent.
+// The record writer's fast path, one buffer for a whole file: appends the bytes of text to
+// out; false (out then holds a partial tail) when text holds a character the code page cannot
+// represent, and encode() then gives the words for the user.
 bool appendEncoded(QByteArray& out, QStringView text);
 
 // The first character of text the code page cannot represent, or an empty string.

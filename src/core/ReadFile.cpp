@@ -15,9 +15,15 @@ namespace ReadFile {
 
 namespace {
 
-Result unreadable(const QString& error)
+Result unreadable(const QString& why)
 {
-    return Result{Status::Unreadable, {}, error};
+    return Result{Status::Unreadable, {}, Outcome::failed(why)};
+}
+
+Result missing()
+{
+    return Result{
+        Status::Missing, {}, Outcome::failed(QString::fromLocal8Bit(std::strerror(ENOENT)))};
 }
 
 const QString kNotAFile = QStringLiteral("It is not an ordinary file.");
@@ -36,7 +42,7 @@ int openRegular(const QString& path, Result* result)
         const int err = errno;
         // A symbolic link that leads nowhere is something that is there and cannot be read.
         *result = err == ENOENT && !QFileInfo(path).isSymLink()
-                      ? Result{Status::Missing, {}, {}}
+                      ? missing()
                       : unreadable(QString::fromLocal8Bit(std::strerror(err)));
         return -1;
     }
@@ -46,7 +52,7 @@ int openRegular(const QString& path, Result* result)
         *result = unreadable(kNotAFile);
         return -1;
     }
-    *result = Result{Status::Read, {}, {}};
+    *result = Result{};
     return fd;
 }
 #endif
@@ -64,23 +70,23 @@ Result check(const QString& path)
 #else
     const QFileInfo info(path);
     if (!info.exists())
-        return info.isSymLink() ? unreadable(kNotAFile) : Result{Status::Missing, {}, {}};
+        return info.isSymLink() ? unreadable(kNotAFile) : missing();
     if (!info.isFile())
         return unreadable(kNotAFile);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return unreadable(file.errorString());
-    return Result{Status::Read, {}, {}};
+    return Result{};
 #endif
 }
 
-QString overwriteRefusal(const Result& existing)
+Outcome mayReplace(const Result& existing)
 {
     if (!existing.unreadable())
         return {};
-    return QStringLiteral("cannot be read (%1), and a file that cannot be read is never written "
-                          "over")
-        .arg(existing.error);
+    return Outcome::failed(QStringLiteral("cannot be read (%1), and a file that cannot be read "
+                                          "is never written over")
+                               .arg(existing.why()));
 }
 
 Result read(const QString& path)

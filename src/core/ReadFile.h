@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,13 +12,16 @@ namespace ReadFile {
 
 enum class Status { Read, Missing, Unreadable };
 
-struct Result
+// A missing file and one that is there but cannot be read both fail; a writer treats them
+// apart, since only the second holds something that writing would lose.
+struct [[nodiscard]] Result
 {
-    Status status = Status::Missing;
+    Status status = Status::Read;
     QByteArray bytes; // the content when read
-    QString error;    // why it could not be read
+    Outcome outcome;  // why it could not be read
 
-    bool ok() const { return status == Status::Read; }
+    bool ok() const { return outcome.ok(); }
+    const QString& why() const { return outcome.why(); }
     bool missing() const { return status == Status::Missing; }
     bool unreadable() const { return status == Status::Unreadable; }
 };
@@ -27,8 +32,9 @@ Result read(const QString& path);
 // replaces a file, since a file that cannot be read is never written over.
 Result check(const QString& path);
 
-// Why a writer leaves the file at path as it is, as words that follow the file's name
-// ("cannot be read (Permission denied), and ..."), or an empty string when it may replace it.
-QString overwriteRefusal(const Result& existing);
+// Whether a writer may replace the file that `existing` describes. It may not when the file is
+// there but cannot be read, and then says so in words that follow the file's name ("cannot be
+// read (Permission denied), and ...").
+Outcome mayReplace(const Result& existing);
 
 } // namespace ReadFile

@@ -20,12 +20,10 @@ bool MessagePool::GatherMessages()
     // Rebuilt at every start, so a program or message unticked since the last start stops
     // showing and nothing is shown twice as often as it should.
     m_messages.clear();
-    const auto records = files.readSelectionList();
-    if (!records)
-        return true;
-    for (const SelectionEntry& record : *records) {
-        const QString name = withoutLineBreaks(record.name);
-        if (name.isEmpty() || !record.ticked)
+    const LibraryFiles::Read programs = files.readSelectionList();
+    for (const Record& program : programs.records) {
+        const QString name = withoutLineBreaks(program.text);
+        if (name.isEmpty() || !program.ticked)
             continue;
         AddProgramMessages(name);
     }
@@ -36,10 +34,8 @@ void MessagePool::AddProgramMessages(const QString& name)
 {
     if (!LibraryFiles::isSafeName(name))
         return;
-    const auto messages = LibraryFiles(m_folder).readProgram(name);
-    if (!messages)
-        return;
-    for (const MessageEntry& message : *messages) {
+    const LibraryFiles::Read messages = LibraryFiles(m_folder).readProgram(name);
+    for (const Record& message : messages.records) {
         const QString text = withoutLineBreaks(message.text);
         if (text.isEmpty() || !message.ticked)
             continue;

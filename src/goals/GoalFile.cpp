@@ -23,33 +23,24 @@ QString GoalFile::pathIn(const QString& appFolder, int slot)
     return QDir(appFolder).filePath(fileName(slot));
 }
 
-namespace {
-// The words of the helpers below, which say only what went wrong, as an Outcome.
-Outcome outcomeOf(const QString& error)
-{
-    return error.isEmpty() ? Outcome() : Outcome::failed(error);
-}
-} // namespace
-
 Produced<GoalFile::Goal> GoalFile::load(const QString& path)
 {
     const ReadFile::Result read = ReadFile::read(path);
     if (read.missing())
-        return {Goal{}, outcomeOf(AtomicWrite::write(path, QByteArray()))};
+        return {Goal{}, AtomicWrite::write(path, QByteArray())};
     if (!read.ok())
-        return {Goal{}, Outcome::failed(read.error)};
+        return {Goal{}, read.outcome};
     return {Goal{decode(read.bytes), Cp1252::hasUtf8Bom(read.bytes)}, Outcome()};
 }
 
 Outcome GoalFile::save(const QString& path, const QString& text, bool keepUtf8)
 {
-    if (const QString refusal = ReadFile::overwriteRefusal(ReadFile::check(path));
-        !refusal.isEmpty())
-        return Outcome::failed(QStringLiteral("The file %1.").arg(refusal));
+    if (const Outcome may = ReadFile::mayReplace(ReadFile::check(path)); !may.ok())
+        return Outcome::failed(QStringLiteral("The file %1.").arg(may.why()));
     const Produced<QByteArray> bytes = encode(text, keepUtf8);
     if (!bytes.ok())
         return bytes.outcome;
-    return outcomeOf(AtomicWrite::write(path, bytes.value));
+    return AtomicWrite::write(path, bytes.value);
 }
 
 Produced<QByteArray> GoalFile::encode(const QString& text, bool keepUtf8)
@@ -68,21 +59,10 @@ Produced<QByteArray> GoalFile::encode(const QString& text, bool keepUtf8)
     body.replace(kNewLine, QStringLiteral("\r\n"));
     body.append(QStringLiteral("\r\n"));
 
-    QString bad;
-    const std::optional<QByteArray> bytes = Cp1252::encode(body, &bad);
-    if (bytes)
-        return {*bytes, Outcome()};
-    if (keepUtf8)
+    const Produced<QByteArray> bytes = Cp1252::encode(body, QStringLiteral("goal files"));
+    if (!bytes.ok() && keepUtf8)
         return {QByteArray(Cp1252::kUtf8Bom) + body.toUtf8(), Outcome()};
-    const char32_t code =
-        bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1)) : bad.at(0).unicode();
-    return {QByteArray(),
-            Outcome::failed(
-                QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the "
-                               "goal files hold only Western European (Windows-1252) "
-                               "characters.")
-                    .arg(bad,
-                         QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0'))))};
+    return bytes;
 }
 
 QString GoalFile::decode(const QByteArray& bytes)

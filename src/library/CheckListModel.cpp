@@ -14,7 +14,7 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || index.column() != 0)
         return {};
-    const MessageEntry& entry = m_entries.at(index.row());
+    const Record& entry = m_entries.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return entry.text;
@@ -53,7 +53,7 @@ QVariant CheckListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void CheckListModel::setEntries(QList<MessageEntry> entries)
+void CheckListModel::setEntries(QList<Record> entries)
 {
     beginResetModel();
     m_entries = std::move(entries);
@@ -65,7 +65,7 @@ void CheckListModel::clear()
     setEntries({});
 }
 
-void CheckListModel::append(const MessageEntry& entry)
+void CheckListModel::append(const Record& entry)
 {
     const int row = count();
     beginInsertRows({}, row, row);

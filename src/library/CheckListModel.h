@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/LibraryTypes.h"
+#include "library/Record.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -24,13 +24,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    const QList<MessageEntry>& entries() const { return m_entries; }
-    const MessageEntry& at(int row) const { return m_entries.at(row); }
+    const QList<Record>& entries() const { return m_entries; }
+    const Record& at(int row) const { return m_entries.at(row); }
     int count() const { return int(m_entries.size()); }
 
-    void setEntries(QList<MessageEntry> entries);
+    void setEntries(QList<Record> entries);
     void clear();
-    void append(const MessageEntry& entry);
+    void append(const Record& entry);
     void setText(int row, const QString& text);
     void setTicked(int row, bool ticked);
     void removeAt(int row);
@@ -40,5 +40,5 @@ signals:
 
 private:
     QString m_heading;
-    QList<MessageEntry> m_entries;
+    QList<Record> m_entries;
 };

@@ -14,37 +14,29 @@ namespace {
 
 const QString kTxt = QStringLiteral(".txt");
 
-std::optional<QByteArray> readAll(const QString& path, QString* error)
+LibraryFiles::Read readRecords(const QString& path)
 {
-    ReadFile::Result read = ReadFile::read(path);
-    if (error)
-        *error = read.error;
+    const ReadFile::Result read = ReadFile::read(path);
     if (!read.ok())
-        return std::nullopt;
-    return std::move(read.bytes);
+        return {{}, read.missing(), read.outcome};
+    return {RecordFormat::parse(read.bytes), false, {}};
 }
 
-template <typename Entry> QList<Entry> fromRecords(const QList<RecordFormat::Record>& records)
+Outcome notWritten(const QString& why)
 {
-    QList<Entry> out;
-    out.reserve(records.size());
-    for (const RecordFormat::Record& r : records)
-        out.append(Entry{r.text, r.ticked});
-    return out;
+    return Outcome::failed(QStringLiteral("could not be written (%1)").arg(why));
 }
 
-QString writeEncoded(const QString& path, const QList<RecordFormat::Record>& records,
+Outcome writeEncoded(const QString& path, const QList<Record>& records,
                      RecordFormat::Unrepresentable unrepresentable)
 {
-    if (const QString refusal = ReadFile::overwriteRefusal(ReadFile::check(path));
-        !refusal.isEmpty())
-        return refusal;
-    const RecordFormat::Encoded encoded = RecordFormat::serialize(records, unrepresentable);
-    if (!encoded.error.isEmpty())
-        return QStringLiteral("could not be written (%1)").arg(encoded.error);
-    const QString error = AtomicWrite::write(path, encoded.bytes);
-    if (!error.isEmpty())
-        return QStringLiteral("could not be written (%1)").arg(error);
+    if (const Outcome may = ReadFile::mayReplace(ReadFile::check(path)); !may.ok())
+        return may;
+    const Produced<QByteArray> encoded = RecordFormat::serialize(records, unrepresentable);
+    if (!encoded.ok())
+        return notWritten(encoded.why());
+    if (const Outcome written = AtomicWrite::write(path, encoded.value); !written.ok())
+        return notWritten(written.why());
     return {};
 }
 
@@ -125,40 +117,33 @@ bool LibraryFiles::programExists(const QString& name) const
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-std::optional<QList<MessageEntry>> LibraryFiles::readProgram(const QString& name,
-                                                             QString* error) const
+LibraryFiles::Read LibraryFiles::readProgram(const QString& name) const
 {
     const QString path = programPath(name);
     if (path.isEmpty())
-        return std::nullopt;
-    const std::optional<QByteArray> bytes = readAll(path, error);
-    if (!bytes)
-        return std::nullopt;
-    return fromRecords<MessageEntry>(RecordFormat::parse(*bytes));
+        return {{}, true, Outcome::failed(QStringLiteral("\"%1\" names no file").arg(name))};
+    return readRecords(path);
 }
 
-QString LibraryFiles::writeProgram(const QString& name, const QList<MessageEntry>& messages) const
+Outcome LibraryFiles::writeProgram(const QString& name, const QList<Record>& messages) const
 {
     const QString path = programPath(name);
     if (path.isEmpty())
-        return QStringLiteral("could not be written (\"%1\" is not a usable program name)")
-            .arg(name);
-    QList<RecordFormat::Record> records;
-    records.reserve(messages.size());
-    for (const MessageEntry& m : messages)
-        records.append(RecordFormat::Record{m.text, m.ticked});
-    return writeEncoded(path, records, RecordFormat::Unrepresentable::WriteUtf8);
+        return notWritten(QStringLiteral("\"%1\" is not a usable program name").arg(name));
+    return writeEncoded(path, messages, RecordFormat::Unrepresentable::WriteUtf8);
 }
 
-QString LibraryFiles::createProgram(const QString& name) const
+Outcome LibraryFiles::createProgram(const QString& name) const
 {
     return writeProgram(name, {});
 }
 
-bool LibraryFiles::deleteProgram(const QString& name) const
+Outcome LibraryFiles::deleteProgram(const QString& name) const
 {
     const QString path = programPath(name);
-    return !path.isEmpty() && QFile::remove(path);
+    if (path.isEmpty() || !QFile::remove(path))
+        return Outcome::failed(QStringLiteral("could not be removed"));
+    return {};
 }
 
 bool LibraryFiles::hasSelectionList() const
@@ -166,28 +151,25 @@ bool LibraryFiles::hasSelectionList() const
     return QFileInfo::exists(selectionPath());
 }
 
-std::optional<QList<SelectionEntry>> LibraryFiles::readSelectionList(QString* error) const
+LibraryFiles::Read LibraryFiles::readSelectionList() const
 {
-    const std::optional<QByteArray> bytes = readAll(selectionPath(), error);
-    if (!bytes)
-        return std::nullopt;
-    return fromRecords<SelectionEntry>(RecordFormat::parse(*bytes));
+    return readRecords(selectionPath());
 }
 
-QString LibraryFiles::writeSelectionList(const QList<SelectionEntry>& entries,
-                                         QStringList* unstorable) const
+Outcome LibraryFiles::writeSelectionList(const QList<Record>& programs) const
 {
-    QList<RecordFormat::Record> records;
-    records.reserve(entries.size());
-    for (const SelectionEntry& e : entries) {
-        if (!RecordFormat::refusal(e.name).isEmpty()) {
-            if (unstorable)
-                unstorable->append(e.name);
-            continue;
-        }
-        records.append(RecordFormat::Record{e.name, e.ticked});
+    QList<Record> storable;
+    storable.reserve(programs.size());
+    for (const Record& program : programs) {
+        if (RecordFormat::firstUnstorable(program.text).isEmpty())
+            storable.append(program);
     }
-    return writeEncoded(selectionPath(), records, RecordFormat::Unrepresentable::Refuse);
+    return writeEncoded(selectionPath(), storable, RecordFormat::Unrepresentable::Refuse);
+}
+
+QList<Record> LibraryFiles::withStoredTicks(QList<Record> programs) const
+{
+    return ProgramNames::tickedAsRecorded(std::move(programs), readSelectionList().records);
 }
 
 LibraryFiles::ProgramList LibraryFiles::LoadProgramList() const
@@ -196,15 +178,17 @@ LibraryFiles::ProgramList LibraryFiles::LoadProgramList() const
     const QStringList names = listPrograms();
     out.entries.reserve(names.size());
     for (const QString& name : names)
-        out.entries.append(SelectionEntry{name, false});
+        out.entries.append(Record{name, false});
     if (!hasSelectionList())
         return out;
-    const std::optional<QList<SelectionEntry>> records = readSelectionList(&out.readError);
-    if (!records)
+    const Read stored = readSelectionList();
+    if (!stored.ok()) {
+        // Gone since it was seen: as if it had never been there.
+        if (!stored.missing)
+            out.selectionRead = stored.outcome;
         return out;
-    const QList<bool> ticks = ProgramNames::ticksAsRecorded(names, *records);
-    for (qsizetype i = 0; i < ticks.size(); ++i)
-        out.entries[i].ticked = ticks[i];
-    out.writeError = writeSelectionList(out.entries);
+    }
+    out.entries = ProgramNames::tickedAsRecorded(std::move(out.entries), stored.records);
+    out.selectionRewrite = writeSelectionList(out.entries);
     return out;
 }

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "library/LibraryTypes.h"
+#include "core/Outcome.h"
+#include "library/Record.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 // The message library on disk: one file per program in `<folder>/plugins`, and the
-// selection list `<folder>/FileNames.txt`. Every write replaces the whole file at once and
-// returns an empty string on success, else what happened, as words that follow the file's
-// name: "could not be written (No space left on device)". A file that exists but cannot be
-// read is never written over: what it holds would be lost.
+// selection list `<folder>/FileNames.txt`. Every write replaces the whole file at once. A step
+// that fails says why in words that follow the file's name: "could not be written (No space
+// left on device)". A file that exists but cannot be read is never written over: what it
+// holds would be lost.
 class LibraryFiles
 {
 public:
@@ -28,7 +28,7 @@ public:
 
     // A name that names a file inside `plugins` and nothing outside it: not empty, not "." or
     // "..", no path separator, no control character. Every name the folder listing gives is
-    // one. A name the user types keeps the stricter rules of ProgramNames::refusal.
+    // one. A name the user types keeps the stricter rules of ProgramNames::checkNewName.
     static bool isSafeName(const QString& name);
 
     // The program's file, found without regard to the letter case of its name; empty for
@@ -36,31 +36,41 @@ public:
     QString programPath(const QString& name) const;
     bool programExists(const QString& name) const;
 
-    // All records of the program's file; nothing when it is missing or cannot be read, and
-    // then *error says why it could not be read (empty when it is missing).
-    std::optional<QList<MessageEntry>> readProgram(const QString& name,
-                                                   QString* error = nullptr) const;
+    // The records a file held; none when the read failed. A missing file (or a name that names
+    // none) fails with `missing` set: there was nothing to read, and writing loses nothing. A
+    // file that is there but cannot be read fails without it.
+    struct [[nodiscard]] Read
+    {
+        QList<Record> records;
+        bool missing = false;
+        Outcome outcome;
+
+        bool ok() const { return outcome.ok(); }
+        const QString& why() const { return outcome.why(); }
+    };
+
+    // All records of the program's file, its messages.
+    Read readProgram(const QString& name) const;
     // A file read as UTF-8 whose messages Windows-1252 cannot all hold is written back as
     // UTF-8, so no message loses a character.
-    QString writeProgram(const QString& name, const QList<MessageEntry>& messages) const;
-    QString createProgram(const QString& name) const;
-    bool deleteProgram(const QString& name) const;
+    Outcome writeProgram(const QString& name, const QList<Record>& messages) const;
+    Outcome createProgram(const QString& name) const;
+    Outcome deleteProgram(const QString& name) const;
 
     bool hasSelectionList() const;
-    // The records of `FileNames.txt`; nothing when it is missing or cannot be read, and then
-    // *error says why it could not be read (empty when it is missing).
-    std::optional<QList<SelectionEntry>> readSelectionList(QString* error = nullptr) const;
-    // A program whose name the file cannot hold (a character outside Windows-1252, a double
-    // quote) is left out, so one such file never keeps the others' ticks from being saved;
-    // *unstorable receives those names.
-    QString writeSelectionList(const QList<SelectionEntry>& entries,
-                               QStringList* unstorable = nullptr) const;
+    // The records of `FileNames.txt`: program names and their ticks.
+    Read readSelectionList() const;
+    // A program whose name the file cannot hold (RecordFormat::firstUnstorable) is left out,
+    // so one such file never keeps the others' ticks from being saved.
+    Outcome writeSelectionList(const QList<Record>& programs) const;
+    // `programs` ticked as `FileNames.txt` holds them now; all unticked when it cannot be read.
+    QList<Record> withStoredTicks(QList<Record> programs) const;
 
     struct ProgramList
     {
-        QList<SelectionEntry> entries;
-        QString readError;  // the selection list exists but could not be read
-        QString writeError; // its rewrite failed
+        QList<Record> entries;
+        Outcome selectionRead;    // fails when the selection list exists but cannot be read
+        Outcome selectionRewrite; // fails when its rewrite failed
     };
     // The program list built at start-up and after a delete: every listed program, ticked
     // as the selection list says (names matched without regard to letter case, the last

@@ -117,59 +117,52 @@ QList<Record> parse(const QByteArray& bytes)
     return records;
 }
 
-QString refusal(const QString& text)
+Outcome checkText(const QString& text)
 {
     if (text.contains(QLatin1Char('"')))
-        return QStringLiteral("A message cannot hold the double quote character (\"), because "
-                              "the program files use it to enclose each message.");
-    const QString bad = Cp1252::firstUnrepresentable(text);
-    if (!bad.isEmpty()) {
-        const char32_t code =
-            bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1)) : bad.at(0).unicode();
-        return QStringLiteral("The character \"%1\" (U+%2) cannot be stored, because the "
-                              "program files hold only Western European (Windows-1252) "
-                              "characters.")
-            .arg(bad, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-    }
-    return {};
+        return Outcome::failed(
+            QStringLiteral("A message cannot hold the double quote character (\"), because the "
+                           "program files use it to enclose each message."));
+    return Cp1252::encode(text, QStringLiteral("program files")).outcome;
+}
+
+QString firstUnstorable(const QString& text)
+{
+    return text.contains(QLatin1Char('"')) ? QStringLiteral("\"")
+                                           : Cp1252::firstUnrepresentable(text);
 }
 
 namespace {
-Encoded serializeUtf8(const QList<Record>& records)
+Produced<QByteArray> serializeUtf8(const QList<Record>& records)
 {
-    Encoded out;
-    out.bytes.append(Cp1252::kUtf8Bom);
+    Produced<QByteArray> out;
+    out.value.append(Cp1252::kUtf8Bom);
     for (const Record& r : records) {
-        if (r.text.contains(QLatin1Char('"'))) {
-            out.error = refusal(r.text);
-            out.bytes.clear();
-            return out;
-        }
-        out.bytes.append('"');
-        out.bytes.append(r.text.toUtf8());
-        out.bytes.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
+        if (r.text.contains(QLatin1Char('"')))
+            return {{}, checkText(r.text)};
+        out.value.append('"');
+        out.value.append(r.text.toUtf8());
+        out.value.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
     }
     return out;
 }
 } // namespace
 
-Encoded serialize(const QList<Record>& records, Unrepresentable unrepresentable)
+Produced<QByteArray> serialize(const QList<Record>& records, Unrepresentable unrepresentable)
 {
-    Encoded out;
+    Produced<QByteArray> out;
     qsizetype size = 0;
     for (const Record& r : records)
         size += r.text.size() + 11;
-    out.bytes.reserve(size);
+    out.value.reserve(size);
     for (const Record& r : records) {
-        out.bytes.append('"');
-        if (r.text.contains(QLatin1Char('"')) || !Cp1252::appendEncoded(out.bytes, r.text)) {
+        out.value.append('"');
+        if (r.text.contains(QLatin1Char('"')) || !Cp1252::appendEncoded(out.value, r.text)) {
             if (unrepresentable == Unrepresentable::WriteUtf8 && !r.text.contains(QLatin1Char('"')))
                 return serializeUtf8(records);
-            out.error = refusal(r.text);
-            out.bytes.clear();
-            return out;
+            return {{}, checkText(r.text)};
         }
-        out.bytes.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
+        out.value.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
     }
     return out;
 }

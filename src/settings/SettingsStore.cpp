@@ -98,15 +98,15 @@ QString SettingsStore::saveToIniFile(const QString& section,
                                      const QList<QPair<QString, QString>>& keysAndTexts)
 {
     const ReadFile::Result current = ReadFile::read(m_iniPath);
-    if (const QString refusal = ReadFile::overwriteRefusal(current); !refusal.isEmpty())
-        return QStringLiteral("It %1.").arg(refusal);
+    if (const Outcome may = ReadFile::mayReplace(current); !may.ok())
+        return QStringLiteral("It %1.").arg(may.why());
     const QTemporaryDir scratch;
     if (!scratch.isValid())
         return QStringLiteral("No scratch folder could be made (%1).").arg(scratch.errorString());
     const QString copyPath = scratch.filePath(QStringLiteral("settings.ini"));
     if (current.ok()) {
-        if (const QString error = AtomicWrite::write(copyPath, current.bytes); !error.isEmpty())
-            return error;
+        if (const Outcome copied = AtomicWrite::write(copyPath, current.bytes); !copied.ok())
+            return copied.why();
     }
     QStringList keys;
     QList<QVariant> values;
@@ -131,9 +131,7 @@ QString SettingsStore::saveToIniFile(const QString& section,
             return QStringLiteral("Its new text could not be written whole (is the disk full?).");
     }
     QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
-    if (const QString error = AtomicWrite::write(m_iniPath, written.bytes); !error.isEmpty())
-        return error;
-    return {};
+    return AtomicWrite::write(m_iniPath, written.bytes).why();
 }
 
 QString SettingsStore::fileName() const

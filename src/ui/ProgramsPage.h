@@ -9,13 +9,13 @@
 class CheckListModel;
 class ImageButton;
 class QAction;
-class QLabel;
 class QLineEdit;
 class QTreeView;
 
 // The Programs page `Picture2`: on the left the program list with the new-name box, on the
 // right the messages of the selected program with the edit box, below both the start/stop
-// button. Every change is written to the library files at once.
+// button. Every change is written to the library files at once; the rules of names and
+// records are the library's, this page asks them and tells the user.
 class ProgramsPage : public QWidget
 {
     Q_OBJECT
@@ -32,19 +32,18 @@ public slots:
     void lvwDisplayFiles_Click();
     // `changedRow` is the entry whose tick the user changed, or -1 (a create).
     void lvwDisplayFiles_ItemCheck(int changedRow = -1);
-    // The pictures of Create and Add New tell the user when the box is empty; their access
-    // keys then do nothing.
+    // The picture of Create tells the user when the name box is empty; the access key then
+    // does nothing.
     void picCreateFile_Click();
     void cmdCreateFile_Click();
     void cmdDeleteFile_Click();
 
     void lvwDisplay_ItemClick(int row);
-    void lvwDisplay_ItemCheck(int row);
     void txtEditText_Change();
-    void picAddNew_Click();
     void cmdAddNew_Click();
     void cmdUpdate_Click();
     void cmdDeleteText_Click();
+    // Also runs after a tick change on the message list.
     bool SaveMessages();
 
 protected:
@@ -54,46 +53,30 @@ private:
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
 
-    QAction* command(const QString& caption, const QString& name, void (ProgramsPage::*slot)());
+    QAction* command(const QString& caption, const QString& name, ImageButton* picture,
+                     void (ProgramsPage::*slot)());
     int selectedProgram() const;
     int selectedMessage() const;
     void selectProgram(int row);
     void selectMessage(int row);
     QString selectedProgramName() const;
-    void revertTicksFromDisk();
     void revertMessagesFromDisk(const QString& program);
-    void tellNotSaved(const QString& path, const QString& error);
-    void tellUnstorableName(const QString& name);
+    void tellNotSaved(const QString& path, const QString& why);
 
     LibraryFiles m_files;
     CheckListModel* m_programs = nullptr;
     CheckListModel* m_messages = nullptr;
 
-    QWidget* m_picProg = nullptr;
-    QLabel* m_label25 = nullptr;
-    QLabel* m_lblPrograms = nullptr;
     QTreeView* m_lvwDisplayFiles = nullptr;
     QLineEdit* m_txtNewFileName = nullptr;
-    ImageButton* m_picCreateFile = nullptr;
-    ImageButton* m_picDeleteFile = nullptr;
-
-    QWidget* m_picture5 = nullptr;
-    QLabel* m_label26 = nullptr;
-    QLabel* m_lblMessages = nullptr;
     QTreeView* m_lvwDisplay = nullptr;
     QLineEdit* m_txtEditText = nullptr;
-    ImageButton* m_picAddNew = nullptr;
-    ImageButton* m_picUpdate = nullptr;
-    ImageButton* m_picDeleteText = nullptr;
-
     ImageButton* m_picStart1 = nullptr;
 
-    // The commands with their access keys; the actions keep the command buttons' names.
-    QAction* m_cmdCreateFile = nullptr;
-    QAction* m_cmdDeleteFile = nullptr;
+    // Add New and Edit act only while the edit box holds text; the actions keep the command
+    // buttons' names.
     QAction* m_cmdAddNew = nullptr;
     QAction* m_cmdUpdate = nullptr;
-    QAction* m_cmdDeleteText = nullptr;
 
     // The program whose file the message list was read from. Writes go there, so the
     // messages of one program never land in another's file while the selected program's
@@ -102,5 +85,4 @@ private:
     // Selection changes made by the program itself do not run the user's handlers.
     bool m_programmatic = false;
     bool m_toldSelectionUnreadable = false;
-    int m_programRowBeforePress = -1;
 };

@@ -18,8 +18,8 @@ namespace {
 
 struct Version
 {
-    QList<MessageEntry> program;
-    QList<SelectionEntry> selection;
+    QList<Record> program;
+    QList<Record> selection;
     QString goal;
 };
 
@@ -40,11 +40,12 @@ constexpr int kFiles = 3;
 
 void write(const QString& folder, const Version& v, int file)
 {
+    // Whether a write worked the test reads from the files themselves.
     const LibraryFiles lib(folder);
     if (file == 0)
-        lib.writeProgram(QStringLiteral("big"), v.program);
+        (void)lib.writeProgram(QStringLiteral("big"), v.program);
     else if (file == 1)
-        lib.writeSelectionList(v.selection);
+        (void)lib.writeSelectionList(v.selection);
     else
         (void)GoalFile::save(GoalFile::pathIn(folder, 1), v.goal);
 }

@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "core/AtomicWrite.h"
 #include "library/LibraryFiles.h"
+#include "library/RecordFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@
 
 using namespace TestFiles;
 
-using Entries = QList<SelectionEntry>;
+using Entries = QList<Record>;
 
 class TestLibraryFiles : public QObject
 {
@@ -95,8 +96,8 @@ void TestLibraryFiles::loadProgramList()
     LibraryFiles lib(dir.path());
     const LibraryFiles::ProgramList loaded = lib.LoadProgramList();
     QCOMPARE(loaded.entries, list);
-    QVERIFY(loaded.readError.isEmpty());
-    QVERIFY(loaded.writeError.isEmpty());
+    QVERIFY(loaded.selectionRead.ok());
+    QVERIFY(loaded.selectionRewrite.ok());
     QCOMPARE(readFile(lib.selectionPath()), rewritten);
 }
 
@@ -151,8 +152,8 @@ void TestLibraryFiles::hostileNamesReadNothingOutsidePlugins()
     LibraryFiles lib(dir.path());
     QVERIFY(!LibraryFiles::isSafeName(name));
     QVERIFY(lib.programPath(name).isEmpty());
-    QVERIFY(!lib.readProgram(name));
-    QVERIFY(!lib.writeProgram(name, {{"x", true}}).isEmpty());
+    QVERIFY(!lib.readProgram(name).ok());
+    QVERIFY(!lib.writeProgram(name, {{"x", true}}).ok());
     QCOMPARE(readFile(dir.path() + "/secret.txt"), QByteArray("\"leaked\",#TRUE#\r\n"));
 }
 
@@ -161,17 +162,24 @@ void TestLibraryFiles::programFilesRoundTrip()
     QTemporaryDir dir;
     QDir(dir.path()).mkdir("plugins");
     LibraryFiles lib(dir.path());
-    QVERIFY(lib.createProgram("p").isEmpty());
+    QVERIFY(lib.createProgram("p").ok());
     QCOMPARE(readFile(lib.programPath("p")), QByteArray());
-    const QList<MessageEntry> messages{{"one, two", true}, {"", false}, {"a\r\nb", true}};
-    QVERIFY(lib.writeProgram("p", messages).isEmpty());
+    const QList<Record> messages{{"one, two", true}, {"", false}, {"a\r\nb", true}};
+    QVERIFY(lib.writeProgram("p", messages).ok());
     QCOMPARE(readFile(lib.programPath("p")),
              QByteArray("\"one, two\",#TRUE#\r\n\"\",#FALSE#\r\n\"a\r\nb\",#TRUE#\r\n"));
-    QCOMPARE(*lib.readProgram("p"), messages);
-    QVERIFY(lib.writeProgram("p", {}).isEmpty());
+    const LibraryFiles::Read read = lib.readProgram("p");
+    QVERIFY(read.ok());
+    QCOMPARE(read.records, messages);
+    QVERIFY(lib.writeProgram("p", {}).ok());
     QCOMPARE(readFile(lib.programPath("p")), QByteArray());
-    QVERIFY(lib.deleteProgram("p"));
-    QVERIFY(!lib.readProgram("p"));
+    QVERIFY(lib.deleteProgram("p").ok());
+    const LibraryFiles::Read gone = lib.readProgram("p");
+    QVERIFY(!gone.ok());
+    QVERIFY(gone.missing);
+    QCOMPARE(gone.records, QList<Record>{});
+    // Nothing left to remove: the delete fails, in words that follow the file's name.
+    QCOMPARE(lib.deleteProgram("p").why(), QStringLiteral("could not be removed"));
 }
 
 void TestLibraryFiles::failedWriteKeepsOldFile()
@@ -180,12 +188,12 @@ void TestLibraryFiles::failedWriteKeepsOldFile()
     writeFiles(dir.path(), {{"plugins/p.txt", "\"old\",#TRUE#\r\n"}});
     LibraryFiles lib(dir.path());
     // A text the format cannot hold is refused before anything touches the disk.
-    QVERIFY(!lib.writeProgram("p", {{"new \"quoted\"", true}}).isEmpty());
+    QVERIFY(!lib.writeProgram("p", {{"new \"quoted\"", true}}).ok());
     QCOMPARE(readFile(lib.programPath("p")), QByteArray("\"old\",#TRUE#\r\n"));
     // A selection list that is a folder cannot be replaced: the error comes back and the
     // folder is left as it was.
     QDir(dir.path()).mkdir("FileNames.txt");
-    QVERIFY(!lib.writeSelectionList({{"p", true}}).isEmpty());
+    QVERIFY(!lib.writeSelectionList({{"p", true}}).ok());
     QVERIFY(QFileInfo(lib.selectionPath()).isDir());
 }
 
@@ -210,9 +218,8 @@ void TestLibraryFiles::namesFromTheFolderAreUsable()
     LibraryFiles lib(dir.path());
     QCOMPARE(lib.LoadProgramList().entries, (Entries{{name, true}}));
     QCOMPARE(readFile(lib.selectionPath()), record);
-    QCOMPARE(lib.readProgram(name).value_or(QList<MessageEntry>{}),
-             (QList<MessageEntry>{{"m", true}}));
-    QVERIFY(lib.writeProgram(name, {{"n", false}}).isEmpty());
+    QCOMPARE(lib.readProgram(name).records, (QList<Record>{{"m", true}}));
+    QVERIFY(lib.writeProgram(name, {{"n", false}}).ok());
     QCOMPARE(readFile(dir.path() + "/plugins/" + name + ".txt"), QByteArray("\"n\",#FALSE#\r\n"));
 }
 
@@ -245,12 +252,15 @@ void TestLibraryFiles::unreadableSelectionListIsKept()
     ::alarm(20); // a blocked open ends the suite here instead of at the global time limit
     LibraryFiles lib(dir.path());
     const LibraryFiles::ProgramList loaded = lib.LoadProgramList();
-    QVERIFY(!lib.readSelectionList());
-    QVERIFY(!lib.writeSelectionList({{"a", true}}).isEmpty());
+    const LibraryFiles::Read read = lib.readSelectionList();
+    QVERIFY(!lib.writeSelectionList({{"a", true}}).ok());
     ::alarm(0);
+    QVERIFY(!read.ok());
+    QVERIFY(!read.missing);
     QCOMPARE(loaded.entries, (Entries{{"a", false}}));
-    QVERIFY(!loaded.readError.isEmpty());
-    QVERIFY(loaded.writeError.isEmpty());
+    QCOMPARE(loaded.selectionRead.why(), read.why());
+    QVERIFY(!loaded.selectionRead.why().isEmpty());
+    QVERIFY(loaded.selectionRewrite.ok());
     const QFileInfo after(list);
     QCOMPARE(after.isSymLink(), before.isSymLink());
     QCOMPARE(after.isDir(), before.isDir());
@@ -267,10 +277,13 @@ void TestLibraryFiles::unreadableProgramIsNeverWrittenOver()
     QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     ::alarm(20);
     LibraryFiles lib(dir.path());
-    QString error;
-    QVERIFY(!lib.readProgram("p", &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(lib.writeProgram("p", {{"new", true}}).startsWith("cannot be read"));
+    const LibraryFiles::Read read = lib.readProgram("p");
+    const Outcome written = lib.writeProgram("p", {{"new", true}});
+    QVERIFY(!read.ok());
+    QVERIFY(!read.missing);
+    QVERIFY(!read.why().isEmpty());
+    QVERIFY2(written.why().startsWith("cannot be read (" + read.why() + ")"),
+             qPrintable(written.why()));
     ::alarm(0);
     struct stat st = {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
@@ -280,16 +293,16 @@ void TestLibraryFiles::unreadableProgramIsNeverWrittenOver()
 void TestLibraryFiles::utf8FilesAreReadAndKept_data()
 {
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QList<MessageEntry>>("messages");
+    QTest::addColumn<QList<Record>>("messages");
     QTest::addColumn<QByteArray>("writtenBack");
     const QByteArray bom("\xEF\xBB\xBF");
     QTest::newRow("fits Windows-1252: written back in it")
         << bom + "\"caf\xC3\xA9\",#TRUE#\r\n\"b\",#FALSE#\r\n"
-        << QList<MessageEntry>{{QString::fromUtf8("caf\xC3\xA9"), true}, {"b", false}}
+        << QList<Record>{{QString::fromUtf8("caf\xC3\xA9"), true}, {"b", false}}
         << QByteArray("\"caf\xE9\",#TRUE#\r\n\"b\",#FALSE#\r\n");
     QTest::newRow("does not fit: stays UTF-8")
         << bom + "\"\xCE\xA9mega\",#TRUE#\r\n"
-        << QList<MessageEntry>{{QString::fromUtf8("\xCE\xA9mega"), true}}
+        << QList<Record>{{QString::fromUtf8("\xCE\xA9mega"), true}}
         << bom + "\"\xCE\xA9mega\",#TRUE#\r\n";
 }
 
@@ -298,7 +311,7 @@ void TestLibraryFiles::utf8FilesAreReadAndKept_data()
 void TestLibraryFiles::utf8FilesAreReadAndKept()
 {
     QFETCH(QByteArray, file);
-    QFETCH(QList<MessageEntry>, messages);
+    QFETCH(QList<Record>, messages);
     QFETCH(QByteArray, writtenBack);
     QTemporaryDir dir;
     writeFiles(dir.path(), {{"plugins/p.txt", file},
@@ -307,8 +320,8 @@ void TestLibraryFiles::utf8FilesAreReadAndKept()
     LibraryFiles lib(dir.path());
     QCOMPARE(lib.LoadProgramList().entries, (Entries{{"p", true}, {"q", true}}));
     QCOMPARE(readFile(lib.selectionPath()), QByteArray("\"p\",#TRUE#\r\n\"q\",#TRUE#\r\n"));
-    QCOMPARE(lib.readProgram("p").value_or(QList<MessageEntry>{}), messages);
-    QVERIFY(lib.writeProgram("p", messages).isEmpty());
+    QCOMPARE(lib.readProgram("p").records, messages);
+    QVERIFY(lib.writeProgram("p", messages).ok());
     QCOMPARE(readFile(dir.filePath("plugins/p.txt")), writtenBack);
 }
 
@@ -323,13 +336,14 @@ void TestLibraryFiles::unstorableNameKeepsNoTickAndBlocksNothing()
                             {"FileNames.txt", "\"a\",#TRUE#\r\n"}});
     LibraryFiles lib(dir.path());
     const LibraryFiles::ProgramList loaded = lib.LoadProgramList();
-    QVERIFY(loaded.writeError.isEmpty());
+    QVERIFY(loaded.selectionRewrite.ok());
     QCOMPARE(readFile(lib.selectionPath()), QByteArray("\"a\",#TRUE#\r\n"));
-    QStringList unstorable;
-    QVERIFY(lib.writeSelectionList({{"a", false}, {omega, true}, {"say \"hi\"", true}}, &unstorable)
-                .isEmpty());
-    QCOMPARE(unstorable, (QStringList{omega, "say \"hi\""}));
+    QVERIFY(lib.writeSelectionList({{"a", false}, {omega, true}, {"say \"hi\"", true}}).ok());
     QCOMPARE(readFile(lib.selectionPath()), QByteArray("\"a\",#FALSE#\r\n"));
+    // The character the page names when the user ticks such a program.
+    QCOMPARE(RecordFormat::firstUnstorable(omega), QString::fromUtf8("\xCE\xA9"));
+    QCOMPARE(RecordFormat::firstUnstorable("say \"hi\""), QStringLiteral("\""));
+    QCOMPARE(RecordFormat::firstUnstorable("a"), QString());
 }
 
 void TestLibraryFiles::failedWritesKeepEveryByte_data()
@@ -362,7 +376,7 @@ void TestLibraryFiles::failedWritesKeepEveryByte()
     LibraryFiles lib(dir.path());
     const QString path = selectionList ? lib.selectionPath() : lib.programPath("p");
     const QByteArray before = readFile(path);
-    QString error;
+    Outcome written;
     {
         // Smaller than the new content, which still fits Qt's write buffer: the failure
         // shows only when the buffer is flushed.
@@ -371,13 +385,14 @@ void TestLibraryFiles::failedWritesKeepEveryByte()
             full.emplace(8);
         else
             AtomicWrite::failAtForTests(AtomicWrite::Step(step));
-        error = selectionList ? lib.writeSelectionList({{"p", false}, {"q", true}})
-                              : lib.writeProgram("p", {{"Breathe in", false}, {"Smile", true}});
+        written = selectionList ? lib.writeSelectionList({{"p", false}, {"q", true}})
+                                : lib.writeProgram("p", {{"Breathe in", false}, {"Smile", true}});
         AtomicWrite::failAtForTests(AtomicWrite::Step::None);
         if (full)
             QVERIFY(full->active());
     }
-    QVERIFY(error.startsWith("could not be written"));
+    QVERIFY(!written.ok());
+    QVERIFY2(written.why().startsWith("could not be written ("), qPrintable(written.why()));
     QCOMPARE(readFile(path), before);
     // Nothing beside the file: no temporary file was left behind.
     QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),

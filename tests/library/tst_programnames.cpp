@@ -2,8 +2,7 @@
 
 #include <QTest>
 
-using Ticks = QList<bool>;
-using Records = QList<SelectionEntry>;
+using Records = QList<Record>;
 
 class TestProgramNames : public QObject
 {
@@ -13,8 +12,11 @@ private slots:
     void typedNames();
     void refusedNames_data();
     void refusedNames();
-    void ticksAsRecorded_data();
-    void ticksAsRecorded();
+    void typedCharacters_data();
+    void typedCharacters();
+    void findIgnoresLetterCase();
+    void tickedAsRecorded_data();
+    void tickedAsRecorded();
 };
 
 void TestProgramNames::typedNames_data()
@@ -38,7 +40,7 @@ void TestProgramNames::typedNames()
     QFETCH(QString, typed);
     QFETCH(QString, name);
     QCOMPARE(ProgramNames::trimmed(typed), name);
-    QCOMPARE(ProgramNames::refusal(name), QString());
+    QVERIFY(ProgramNames::checkNewName(name).ok());
 }
 
 void TestProgramNames::refusedNames_data()
@@ -107,33 +109,77 @@ void TestProgramNames::refusedNames()
 {
     QFETCH(QString, typed);
     QFETCH(QString, why);
-    const QString refusal = ProgramNames::refusal(ProgramNames::trimmed(typed));
-    QVERIFY2(refusal.contains(why), qPrintable(refusal));
+    const Outcome refusal = ProgramNames::checkNewName(ProgramNames::trimmed(typed));
+    QVERIFY(!refusal.ok());
+    QVERIFY2(refusal.why().contains(why), qPrintable(refusal.why()));
 }
 
-void TestProgramNames::ticksAsRecorded_data()
+void TestProgramNames::typedCharacters_data()
 {
-    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("accepted");
+    QTest::addColumn<int>("refused");
+    QTest::newRow("letters, digits, spaces") << "Ab 9z"
+                                             << "Ab 9z" << 0;
+    QTest::newRow("both ends of each range") << "AZaz09"
+                                             << "AZaz09" << 0;
+    QTest::newRow("next to the ranges") << "@[`{/:"
+                                        << "" << 6;
+    QTest::newRow("punctuation among letters") << "a.b,c-d"
+                                               << "abcd" << 3;
+    QTest::newRow("accented letter") << QString::fromUtf8("caf\u00e9") << "caf" << 1;
+    QTest::newRow("a letter beyond the BMP counts once")
+        << QString::fromUtf8("x\U0001D400") << "x" << 1;
+    QTest::newRow("backspace and delete edit, add nothing, refuse nothing")
+        << QStringLiteral("a\bb\x7f") << "ab" << 0;
+    QTest::newRow("Enter, Escape, Tab, Ctrl+V") << QStringLiteral("\r\x1b\t\x16") << "" << 4;
+}
+
+void TestProgramNames::typedCharacters()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, accepted);
+    QFETCH(int, refused);
+    const ProgramNames::Typed filtered = ProgramNames::filterTyped(typed);
+    QCOMPARE(filtered.accepted, accepted);
+    QCOMPARE(filtered.refused, refused);
+}
+
+void TestProgramNames::findIgnoresLetterCase()
+{
+    const Records programs{{"Calm", false}, {QString::fromUtf8("\u00c9t\u00e9"), true}};
+    QCOMPARE(ProgramNames::find(programs, "cALM"), 0);
+    QCOMPARE(ProgramNames::find(programs, QString::fromUtf8("\u00e9T\u00c9")), 1);
+    QCOMPARE(ProgramNames::find(programs, "Calm "), -1);
+    QCOMPARE(ProgramNames::find({}, "Calm"), -1);
+}
+
+void TestProgramNames::tickedAsRecorded_data()
+{
+    QTest::addColumn<Records>("programs");
     QTest::addColumn<Records>("records");
-    QTest::addColumn<Ticks>("ticks");
-    QTest::newRow("no records") << QStringList{"a", "b"} << Records{} << Ticks{false, false};
+    QTest::addColumn<Records>("ticked");
+    QTest::newRow("no records: every tick cleared")
+        << Records{{"a", true}, {"b", false}} << Records{} << Records{{"a", false}, {"b", false}};
     QTest::newRow("unnamed stays unticked")
-        << QStringList{"a", "b"} << Records{{"b", true}, {"gone", true}} << Ticks{false, true};
-    QTest::newRow("letter case ignored")
-        << QStringList{"Calm", "ÉTÉ"} << Records{{"cALM", true}, {"été", true}}
-        << Ticks{true, true};
+        << Records{{"a", true}, {"b", false}} << Records{{"b", true}, {"gone", true}}
+        << Records{{"a", false}, {"b", true}};
+    QTest::newRow("letter case ignored, listed name kept")
+        << Records{{"Calm", false}, {"ÉTÉ", false}} << Records{{"cALM", true}, {"été", true}}
+        << Records{{"Calm", true}, {"ÉTÉ", true}};
     QTest::newRow("last record decides")
-        << QStringList{"a"} << Records{{"a", true}, {"A", false}} << Ticks{false};
+        << Records{{"a", false}} << Records{{"a", true}, {"A", false}} << Records{{"a", false}};
     QTest::newRow("the first of equal names takes the tick")
-        << QStringList{"A", "a"} << Records{{"a", true}} << Ticks{true, false};
+        << Records{{"A", false}, {"a", false}} << Records{{"a", true}}
+        << Records{{"A", true}, {"a", false}};
 }
 
-void TestProgramNames::ticksAsRecorded()
+void TestProgramNames::tickedAsRecorded()
 {
-    QFETCH(QStringList, names);
+    QFETCH(Records, programs);
     QFETCH(Records, records);
-    QFETCH(Ticks, ticks);
-    QCOMPARE(ProgramNames::ticksAsRecorded(names, records), ticks);
+    QFETCH(Records, ticked);
+    QCOMPARE(ProgramNames::tickedAsRecorded(programs, records), ticked);
 }
 
 QTEST_GUILESS_MAIN(TestProgramNames)

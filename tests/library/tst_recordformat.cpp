@@ -6,7 +6,6 @@
 #include <memory>
 #include <thread>
 
-using RecordFormat::Record;
 using Records = QList<Record>;
 Q_DECLARE_METATYPE(Record)
 
@@ -20,6 +19,8 @@ private slots:
     void reads();
     void refusesWhatCannotSurvive_data();
     void refusesWhatCannotSurvive();
+    void encodingNamesTheCharacter_data();
+    void encodingNamesTheCharacter();
     void windows1252RoundTrips();
     void garbageAlwaysEnds();
 };
@@ -46,10 +47,10 @@ void TestRecordFormat::writes()
 {
     QFETCH(Records, records);
     QFETCH(QByteArray, bytes);
-    const RecordFormat::Encoded encoded = RecordFormat::serialize(records);
-    QVERIFY(encoded.error.isEmpty());
-    QCOMPARE(encoded.bytes, bytes);
-    QCOMPARE(RecordFormat::parse(encoded.bytes), records);
+    const Produced<QByteArray> encoded = RecordFormat::serialize(records);
+    QVERIFY(encoded.ok());
+    QCOMPARE(encoded.value, bytes);
+    QCOMPARE(RecordFormat::parse(encoded.value), records);
 }
 
 void TestRecordFormat::reads_data()
@@ -96,21 +97,68 @@ void TestRecordFormat::reads()
 void TestRecordFormat::refusesWhatCannotSurvive_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("double quote") << QStringLiteral("say \"hi\"") << QStringLiteral("double quote");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("double quote") << QStringLiteral("say \"hi\"")
+                                  << QStringLiteral("A message cannot hold the double quote "
+                                                    "character (\"), because the program files "
+                                                    "use it to enclose each message.");
     QTest::newRow("outside Windows-1252")
-        << QString::fromUtf8("\u4e16\u754c") << QStringLiteral("U+4E16");
-    QTest::newRow("emoji") << QString::fromUtf8("ok \U0001F600") << QStringLiteral("U+1F600");
+        << QString::fromUtf8("\u4e16\u754c")
+        << QString::fromUtf8("The character \"\u4e16\" (U+4E16) cannot be stored, because the "
+                             "program files hold only Western European (Windows-1252) "
+                             "characters.");
+    QTest::newRow("emoji") << QString::fromUtf8("ok \U0001F600")
+                           << QString::fromUtf8("The character \"\U0001F600\" (U+1F600) cannot "
+                                                "be stored, because the program files hold only "
+                                                "Western European (Windows-1252) characters.");
 }
 
 void TestRecordFormat::refusesWhatCannotSurvive()
 {
     QFETCH(QString, text);
-    QFETCH(QString, named);
-    const RecordFormat::Encoded encoded = RecordFormat::serialize({{"fine", true}, {text, true}});
-    QVERIFY(encoded.bytes.isEmpty());
-    QVERIFY2(encoded.error.contains(named), qPrintable(encoded.error));
-    QCOMPARE(RecordFormat::refusal(text), encoded.error);
+    QFETCH(QString, why);
+    const Produced<QByteArray> encoded = RecordFormat::serialize({{"fine", true}, {text, true}});
+    QVERIFY(!encoded.ok());
+    QVERIFY(encoded.value.isEmpty());
+    QCOMPARE(encoded.why(), why);
+    QCOMPARE(RecordFormat::checkText(text).why(), why);
+    QVERIFY(RecordFormat::checkText(QStringLiteral("fine")).ok());
+}
+
+// The program files and the goal files say alike which character they cannot hold.
+void TestRecordFormat::encodingNamesTheCharacter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("files");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("goal files, first of two")
+        << QString::fromUtf8("Visit \u6771\u4eac") << "goal files"
+        << QString::fromUtf8("The character \"\u6771\" (U+6771) cannot "
+                             "be stored, because the goal files hold "
+                             "only Western European (Windows-1252) "
+                             "characters.");
+    QTest::newRow("a lone surrogate half")
+        << QString(QChar(0xD83D)) << "program files"
+        << QString(QStringLiteral("The character \"") + QChar(0xD83D) +
+                   QStringLiteral("\" (U+D83D) cannot be stored, because "
+                                  "the program files hold only Western "
+                                  "European (Windows-1252) characters."));
+    QTest::newRow("a small code point")
+        << QString::fromUtf8("\u0100") << "program files"
+        << QString::fromUtf8("The character \"\u0100\" (U+0100) cannot be "
+                             "stored, because the program files hold only "
+                             "Western European (Windows-1252) characters.");
+}
+
+void TestRecordFormat::encodingNamesTheCharacter()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, files);
+    QFETCH(QString, why);
+    const Produced<QByteArray> encoded = Cp1252::encode(text, files);
+    QVERIFY(!encoded.ok());
+    QCOMPARE(encoded.why(), why);
+    QCOMPARE(Cp1252::encode(QString::fromUtf8("caf\u00e9"), files).value, QByteArray("caf\xe9"));
 }
 
 void TestRecordFormat::windows1252RoundTrips()
@@ -125,7 +173,7 @@ void TestRecordFormat::windows1252RoundTrips()
     const QByteArray file = "\"" + all + "\",#TRUE#\r\n";
     const Records records = RecordFormat::parse(file);
     QCOMPARE(records.size(), 1);
-    QCOMPARE(RecordFormat::serialize(records).bytes, file);
+    QCOMPARE(RecordFormat::serialize(records).value, file);
 }
 
 void TestRecordFormat::garbageAlwaysEnds()
@@ -157,8 +205,8 @@ void TestRecordFormat::garbageAlwaysEnds()
     int ticked = 0;
     for (const Record& r : records) {
         ticked += r.ticked;
-        QVERIFY2(bytes.contains(Cp1252::encode(r.text).value_or("<not Windows-1252>")),
-                 qPrintable(r.text));
+        const Produced<QByteArray> text = Cp1252::encode(r.text, QStringLiteral("program files"));
+        QVERIFY2(text.ok() && bytes.contains(text.value), qPrintable(r.text));
     }
     QVERIFY(ticked > 0 && ticked < records.size());
     // What the writer can hold it writes so that the reader gives it back unchanged.
@@ -168,9 +216,9 @@ void TestRecordFormat::garbageAlwaysEnds()
             writable.append(r);
     }
     QVERIFY(!writable.isEmpty());
-    const RecordFormat::Encoded encoded = RecordFormat::serialize(writable);
-    QVERIFY2(encoded.error.isEmpty(), qPrintable(encoded.error));
-    QCOMPARE(RecordFormat::parse(encoded.bytes), writable);
+    const Produced<QByteArray> encoded = RecordFormat::serialize(writable);
+    QVERIFY2(encoded.ok(), qPrintable(encoded.why()));
+    QCOMPARE(RecordFormat::parse(encoded.value), writable);
 }
 
 QTEST_APPLESS_MAIN(TestRecordFormat)

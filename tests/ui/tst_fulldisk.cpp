@@ -184,7 +184,7 @@ void TestFullDisk::programsPage()
         messages->model()->setData(messages->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
     else if (action == "add") {
         edit->setText("Smile");
-        page.picAddNew_Click();
+        page.cmdAddNew_Click();
     } else if (action == "edit") {
         page.lvwDisplay_ItemClick(2);
         edit->setText("Let it go");

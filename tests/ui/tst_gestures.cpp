@@ -197,7 +197,7 @@ struct Session
 };
 
 // What a user or the disk can tell after a gesture.
-struct Outcome
+struct Effect
 {
     Disk files;
     QStringList prompts;
@@ -230,8 +230,8 @@ private slots:
     void heldCommandKeyActsOnce();
 
 private:
-    Outcome run(const QStringList& pages, bool showing, const QString& button, bool twice,
-                Disk* before);
+    Effect run(const QStringList& pages, bool showing, const QString& button, bool twice,
+               Disk* before);
 
     RecordingPrompt m_prompt;
     RecordingBrowser m_browser;
@@ -301,10 +301,10 @@ void TestGestures::doubleClickActsOnce_data()
                                  << Disk{{"app/goal2.txt", "second\r\n"}};
 }
 
-Outcome TestGestures::run(const QStringList& pages, bool showing, const QString& button, bool twice,
-                          Disk* before)
+Effect TestGestures::run(const QStringList& pages, bool showing, const QString& button, bool twice,
+                         Disk* before)
 {
-    Outcome out;
+    Effect out;
     Session s;
     if (!s.open()) {
         qWarning("the main window did not open");
@@ -348,10 +348,10 @@ void TestGestures::doubleClickActsOnce()
     QFETCH(Disk, written);
 
     Disk before;
-    const Outcome once = run(pages, showing, button, false, &before);
+    const Effect once = run(pages, showing, button, false, &before);
     QCOMPARE(library(once.files), library(applied(before, written)));
 
-    const Outcome twice = run(pages, showing, button, true, &before);
+    const Effect twice = run(pages, showing, button, true, &before);
     QCOMPARE(twice.files, once.files);
     QCOMPARE(twice.prompts, once.prompts);
     QCOMPARE(twice.opened, once.opened);

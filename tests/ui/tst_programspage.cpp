@@ -1,3 +1,4 @@
+#include "ListRows.h"
 #include "ReadOnlyFolder.h"
 #include "RecordingPrompt.h"
 #include "TestFiles.h"
@@ -142,20 +143,6 @@ struct Page
         else
             QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, at);
     }
-    static QStringList texts(QTreeView* view)
-    {
-        QStringList out;
-        for (int r = 0; r < view->model()->rowCount(); ++r)
-            out << view->model()->index(r, 0).data().toString();
-        return out;
-    }
-    static QList<bool> ticks(QTreeView* view)
-    {
-        QList<bool> out;
-        for (int r = 0; r < view->model()->rowCount(); ++r)
-            out << (view->model()->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked);
-        return out;
-    }
     static int current(QTreeView* view)
     {
         const QModelIndex i = view->currentIndex();
@@ -246,8 +233,8 @@ private slots:
         QCOMPARE(promptTexts(), QStringList());
         QCOMPARE(lib.read("plugins/" + name + ".txt"), QByteArray());
         QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec(name.toLatin1()));
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", name}));
-        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, true}));
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"A", name}));
+        QCOMPARE(ListRows::ticks(p.programs()), (QList<bool>{true, true}));
         QCOMPARE(Page::current(p.programs()), 1);
         QCOMPARE(p.messages()->model()->rowCount(), 0);
         QCOMPARE(p.nameBox()->text(), QString());
@@ -285,7 +272,7 @@ private slots:
         QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Critical);
         QCOMPARE(m_prompt->shown[0].buttons, Prompt::Buttons::Ok);
         QCOMPARE(lib.snapshot(), before);
-        QCOMPARE(Page::texts(p.programs()), QStringList{"A"});
+        QCOMPARE(ListRows::texts(p.programs()), QStringList{"A"});
     }
 
     // The rules themselves are tested with ProgramNames; here the page trims the typed name,
@@ -318,7 +305,7 @@ private slots:
         QVERIFY2(m_prompt->shown[0].text.contains(why), qPrintable(promptTexts()[0]));
         QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Exclamation);
         QCOMPARE(lib.snapshot(), before);
-        QCOMPARE(Page::texts(p.programs()), QStringList{"A"});
+        QCOMPARE(ListRows::texts(p.programs()), QStringList{"A"});
         QCOMPARE(p.nameBox()->text(), name); // left for the user to mend
     }
 
@@ -393,14 +380,14 @@ private slots:
         lib.write("FileNames.txt", rec("Calm") + rec("Zeal"));
         Page p(lib);
         Page::clickRow(p.programs(), 1);
-        QCOMPARE(Page::texts(p.messages()), QStringList{"go"});
+        QCOMPARE(ListRows::texts(p.messages()), QStringList{"go"});
         const auto before = lib.snapshot();
         p.create(typed);
         QCOMPARE(promptTexts(), QStringList());
         QCOMPARE(lib.snapshot(), before);
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"Calm", "Zeal"}));
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"Calm", "Zeal"}));
         QCOMPARE(Page::current(p.programs()), 0);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"breathe", "slow"}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"breathe", "slow"}));
         QCOMPARE(p.nameBox()->text(), QString());
     }
 
@@ -412,8 +399,8 @@ private slots:
         lib.write("plugins/Late.txt", rec("kept"));
         p.create("Late");
         QCOMPARE(lib.read("plugins/Late.txt"), rec("kept"));
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "Late"}));
-        QCOMPARE(Page::texts(p.messages()), QStringList{"kept"});
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"A", "Late"}));
+        QCOMPARE(ListRows::texts(p.messages()), QStringList{"kept"});
         QCOMPARE(lib.read("FileNames.txt"), rec("A", false) + rec("Late"));
     }
 
@@ -432,7 +419,7 @@ private slots:
             QDir::toNativeSeparators(lib.path("plugins/Calm.txt"))));
         QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Critical);
         QCOMPARE(lib.snapshot(), before);
-        QCOMPARE(Page::texts(p.programs()), QStringList{"A"});
+        QCOMPARE(ListRows::texts(p.programs()), QStringList{"A"});
     }
 
     void deleteProgram()
@@ -451,10 +438,10 @@ private slots:
         QVERIFY(!lib.exists("plugins/B.txt"));
         QCOMPARE(lib.read("plugins/A.txt"), rec("a1") + rec("a2"));
         QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("C"));
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "C"}));
-        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, true}));
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"A", "C"}));
+        QCOMPARE(ListRows::ticks(p.programs()), (QList<bool>{true, true}));
         QCOMPARE(Page::current(p.programs()), 0);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"a1", "a2"}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"a1", "a2"}));
         QCOMPARE(p.editBox()->text(), QString());
     }
 
@@ -487,7 +474,7 @@ private slots:
         const auto before = lib.snapshot();
         Page::clickRow(p.programs(), 1);
         QCOMPARE(Page::current(p.programs()), 1);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"a1", "a2"}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"a1", "a2"}));
         QCOMPARE(p.editBox()->text(), QStringLiteral("typed"));
         // A tick then still goes to the program the messages came from, never into B.
         Page::clickTick(p.messages(), 1);
@@ -503,13 +490,13 @@ private slots:
         lib.write("plugins/B.txt", rec("b1", false) + rec("b2"));
         lib.write("plugins/Empty.txt", "");
         Page p(lib);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"a1", "a2"}));
-        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, false}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"a1", "a2"}));
+        QCOMPARE(ListRows::ticks(p.messages()), (QList<bool>{true, false}));
         QCOMPARE(Page::current(p.messages()), 0);
         QCOMPARE(p.editBox()->text(), QStringLiteral("a1"));
         QTest::keyClick(p.programs(), Qt::Key_Down);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"b1", "b2"}));
-        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{false, true}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"b1", "b2"}));
+        QCOMPARE(ListRows::ticks(p.messages()), (QList<bool>{false, true}));
         QCOMPARE(p.editBox()->text(), QStringLiteral("b1"));
         // A program without messages leaves the edit box as it is.
         p.editBox()->setText("typed");
@@ -576,7 +563,7 @@ private slots:
         p.click("picAddNew");
         QCOMPARE(promptTexts(), QStringList());
         QCOMPARE(lib.read("plugins/P.txt"), written);
-        QCOMPARE(Page::ticks(p.messages()).last(), true);
+        QCOMPARE(ListRows::ticks(p.messages()).last(), true);
         QCOMPARE(Page::current(p.messages()), selected);
         QCOMPARE(p.editBox()->text(), QString());
         QVERIFY(!p.child<QAction>("cmdAddNew")->isEnabled());
@@ -599,7 +586,7 @@ private slots:
         // The second click finds the edit box empty and changes nothing.
         p.click("picUpdate");
         QCOMPARE(lib.read("plugins/P.txt"), once);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"one", "TWO", "three"}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"one", "TWO", "three"}));
         QCOMPARE(promptTexts(), QStringList());
     }
 
@@ -655,7 +642,7 @@ private slots:
         Page p(lib);
         Page::clickTick(p.messages(), 1);
         QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1", false) + rec("m2"));
-        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, false, true}));
+        QCOMPARE(ListRows::ticks(p.messages()), (QList<bool>{true, false, true}));
         // The tick left the current message where it was: m0.
         QTest::keyClick(p.messages(), Qt::Key_Space);
         QCOMPARE(lib.read("plugins/P.txt"), rec("m0", false) + rec("m1", false) + rec("m2"));
@@ -714,7 +701,7 @@ private slots:
         QCOMPARE(p.editBox()->text(), QStringLiteral("typed"));
         QCOMPARE(Page::current(p.programs()), 0);
         QCOMPARE(Page::current(p.messages()), 1);
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"m0", "m1", "m2"}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"m0", "m1", "m2"}));
 
         // Edit changes the message the user chose.
         p.click("picUpdate");
@@ -783,7 +770,7 @@ private slots:
         Page p(lib);
         QTest::keyClicks(p.editBox(), "homeless");
         p.click("picAddNew");
-        QCOMPARE(Page::texts(p.messages()), QStringList{"homeless"});
+        QCOMPARE(ListRows::texts(p.messages()), QStringList{"homeless"});
         QCOMPARE(lib.snapshot().keys(), QStringList{"plugins"});
         QCOMPARE(promptTexts(), QStringList());
     }
@@ -809,11 +796,13 @@ private slots:
         p.editBox()->setText(text);
         p.click(edit ? "picUpdate" : "picAddNew");
         QCOMPARE(m_prompt->shown.size(), 1);
-        QVERIFY2(m_prompt->shown[0].text.contains(RecordFormat::refusal(text)),
-                 qPrintable(promptTexts()[0]));
+        QCOMPARE(m_prompt->shown[0].text,
+                 (edit ? QStringLiteral("The message cannot be changed: %1")
+                       : QStringLiteral("This message cannot be added: %1"))
+                     .arg(RecordFormat::checkText(text).why()));
         QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Exclamation);
         QCOMPARE(lib.snapshot(), before);
-        QCOMPARE(Page::texts(p.messages()), QStringList{"m0"});
+        QCOMPARE(ListRows::texts(p.messages()), QStringList{"m0"});
         QCOMPARE(p.editBox()->text(), text);
     }
 
@@ -875,8 +864,8 @@ private slots:
             QVERIFY(shown.text.contains(QDir::toNativeSeparators(lib.path("plugins/P.txt"))));
         }
         QCOMPARE(lib.read("plugins/P.txt"), rec("m0") + rec("m1"));
-        QCOMPARE(Page::texts(p.messages()), (QStringList{"m0", "m1"}));
-        QCOMPARE(Page::ticks(p.messages()), (QList<bool>{true, true}));
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"m0", "m1"}));
+        QCOMPARE(ListRows::ticks(p.messages()), (QList<bool>{true, true}));
         QCOMPARE(p.editBox()->text(), QStringLiteral("added"));
     }
 
@@ -894,7 +883,7 @@ private slots:
         QVERIFY(
             m_prompt->shown[0].text.contains(QDir::toNativeSeparators(lib.path("FileNames.txt"))));
         // Nothing can be read from a folder, so no program is ticked there.
-        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{false, false}));
+        QCOMPARE(ListRows::ticks(p.programs()), (QList<bool>{false, false}));
 
         // A create still makes the program's file; the list shows the tick on disk.
         p.create("New");
@@ -902,8 +891,8 @@ private slots:
         QVERIFY(
             m_prompt->shown[1].text.contains(QDir::toNativeSeparators(lib.path("FileNames.txt"))));
         QCOMPARE(lib.read("plugins/New.txt"), QByteArray());
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "B", "New"}));
-        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{false, false, false}));
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"A", "B", "New"}));
+        QCOMPARE(ListRows::ticks(p.programs()), (QList<bool>{false, false, false}));
         QVERIFY(QFileInfo(lib.path("FileNames.txt")).isDir());
     }
 
@@ -928,7 +917,7 @@ private slots:
             QVERIFY(shown.text.contains(QDir::toNativeSeparators(lib.path("FileNames.txt"))));
         }
         QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("B", false));
-        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, false}));
+        QCOMPARE(ListRows::ticks(p.programs()), (QList<bool>{true, false}));
     }
 
     void accessKeys()
@@ -951,7 +940,7 @@ private slots:
         QTest::keyClick(&p.page, Qt::Key_D, Qt::AltModifier);
         QCoreApplication::processEvents();
         QCOMPARE(lib.snapshot(), beforeAmbiguous);
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"P", "Keyed"}));
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"P", "Keyed"}));
         // With the edit box empty, Edit is disabled and Alt+D belongs to Delete alone.
         p.editBox()->clear();
         QTest::keyClick(&p.page, Qt::Key_D, Qt::AltModifier);
@@ -973,11 +962,13 @@ private slots:
             QVERIFY(readOnly.active());
             p.click("picDeleteFile");
         }
-        QCOMPARE(m_prompt->shown.size(), 1);
-        QVERIFY(m_prompt->shown[0].text.startsWith("The program \"B\" was not deleted"));
+        QCOMPARE(promptTexts(),
+                 QStringList{QStringLiteral("The program \"B\" was not deleted: the file \"%1\" "
+                                            "could not be removed.")
+                                 .arg(QDir::toNativeSeparators(lib.path("plugins/B.txt")))});
         QCOMPARE(lib.read("plugins/B.txt"), rec("b"));
-        QCOMPARE(Page::texts(p.programs()), (QStringList{"A", "B"}));
-        QCOMPARE(Page::ticks(p.programs()), (QList<bool>{true, false}));
+        QCOMPARE(ListRows::texts(p.programs()), (QStringList{"A", "B"}));
+        QCOMPARE(ListRows::ticks(p.programs()), (QList<bool>{true, false}));
         QCOMPARE(lib.read("FileNames.txt"), rec("A") + rec("B", false));
     }
 };

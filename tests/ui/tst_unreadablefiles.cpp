@@ -83,7 +83,7 @@ void TestUnreadableFiles::writeOnlyProgramFileIsKept()
                                          "\" cannot be read (Permission denied). It is kept as "
                                          "it is.");
     page.findChild<QLineEdit*>("txtEditText")->setText("Smile");
-    page.picAddNew_Click();
+    page.cmdAddNew_Click();
     QCOMPARE(m_prompt.shown.size(), 2);
     QVERIFY(m_prompt.shown[1].text.startsWith("The change was not saved: the file \"" +
                                               QDir::toNativeSeparators(calm) + "\""));
@@ -91,7 +91,7 @@ void TestUnreadableFiles::writeOnlyProgramFileIsKept()
     QCOMPARE(page.findChild<QLineEdit*>("txtEditText")->text(), QStringLiteral("Smile"));
     // Readable again, it is written no more than before: the list was never read from it.
     setMode(calm, 0600);
-    page.picAddNew_Click();
+    page.cmdAddNew_Click();
     QCOMPARE(bytesOf(calm), kCalm);
 }
 
