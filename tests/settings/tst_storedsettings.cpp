@@ -15,6 +15,8 @@ private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void emptyStoreGivesFirstRunValues();
     void saveAfterFirstRunLoad();
+    void saveWritesEveryKey_data();
+    void saveWritesEveryKey();
     void conversions_data();
     void conversions();
     void decimalCommaRoundTrips();
@@ -62,6 +64,91 @@ void TestStoredSettings::saveAfterFirstRunLoad()
                                      "RunAtSysTray=False\n"
                                      "Strikethrough=False\n"
                                      "Underline=False\n"));
+}
+
+void TestStoredSettings::saveWritesEveryKey_data()
+{
+    // The fields a row changes from the design values, and the file a save then writes.
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("design values") << ""
+                                   << QByteArray("[Settings]\n"
+                                                 "AutoDisplay=False\n"
+                                                 "DispDuration=2\n"
+                                                 "DispInterval=1\n"
+                                                 "FontBold=False\n"
+                                                 "FontColor=0\n"
+                                                 "FontItalic=False\n"
+                                                 "FontName=Verdana\n"
+                                                 "FontSize=8\n"
+                                                 "RandomLocation=0\n"
+                                                 "RandomMessage=0\n"
+                                                 "RunAtSysTray=False\n"
+                                                 "Strikethrough=False\n"
+                                                 "Underline=False\n");
+    QTest::newRow("every field") << "all"
+                                 << QByteArray("[Settings]\n"
+                                               "AutoDisplay=True\n"
+                                               "DispDuration=7\n"
+                                               "DispInterval=24\n"
+                                               "FontBold=True\n"
+                                               "FontColor=-16777216\n"
+                                               "FontItalic=True\n"
+                                               "FontName=\"Comic, Sans\"\n"
+                                               "FontSize=1234.5679\n"
+                                               "RandomLocation=1\n"
+                                               "RandomMessage=1\n"
+                                               "RunAtSysTray=True\n"
+                                               "Strikethrough=True\n"
+                                               "Underline=True\n");
+    // The two options are stored as 0 for the first and 1 for any other; the lists' indexes
+    // as they are.
+    QTest::newRow("out of range") << "range"
+                                  << QByteArray("[Settings]\n"
+                                                "AutoDisplay=False\n"
+                                                "DispDuration=-1\n"
+                                                "DispInterval=30\n"
+                                                "FontBold=False\n"
+                                                "FontColor=0\n"
+                                                "FontItalic=False\n"
+                                                "FontName=Verdana\n"
+                                                "FontSize=9.375\n"
+                                                "RandomLocation=1\n"
+                                                "RandomMessage=1\n"
+                                                "RunAtSysTray=False\n"
+                                                "Strikethrough=False\n"
+                                                "Underline=False\n");
+}
+
+void TestStoredSettings::saveWritesEveryKey()
+{
+    QFETCH(QString, change);
+    QFETCH(QByteArray, stored);
+    DisplaySettings s;
+    if (change == "all") {
+        s.AutoDisplay = true;
+        s.DispInterval = 24;
+        s.DispDuration = 7;
+        s.RandomMessage = 1;
+        s.RandomLocation = 1;
+        s.FontColor = qint32(0xFF000000);
+        s.FontName = "Comic, Sans";
+        s.FontSize = 1234.56789;
+        s.FontBold = s.FontItalic = s.Strikethrough = s.Underline = true;
+        s.RunAtSysTray = true;
+    } else if (change == "range") {
+        s.DispInterval = 30;
+        s.DispDuration = -1;
+        s.RandomMessage = 5;
+        s.RandomLocation = -1;
+        s.FontSize = 9.375;
+    }
+    QTemporaryDir dir;
+    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
+    QCOMPARE(StoredSettings::save(*store, s), 0);
+    QFile f(dir.filePath("z.ini"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), stored);
 }
 
 namespace {

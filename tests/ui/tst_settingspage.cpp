@@ -1,17 +1,57 @@
 // The settings page is the settings in memory: what the user picks is what the show uses and
 // what the next save stores, and what was stored is what the page shows.
+#include "RecordingPrompt.h"
+#include "TestFiles.h"
+#include "core/AppFolder.h"
+#include "core/Browser.h"
+#include "display/ShowCycle.h"
 #include "settings/DisplaySettings.h"
+#include "settings/LogonLaunch.h"
+#include "settings/MessageFontDialog.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
+#include "ui/FrmAll.h"
+#include "ui/ImageButton.h"
 #include "ui/SettingsPage.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFontComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace TestFiles;
+
+namespace {
+struct NoBrowser : Browser
+{
+    bool openUrl(const QUrl&) override { return true; }
+};
+
+// Runs `act` on the font dialog once it is open.
+void whenFontDialogOpens(std::function<void(MessageFontDialog*)> act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* d = qobject_cast<MessageFontDialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(d);
+        }
+    });
+    poll->start(20);
+}
+} // namespace
 
 class TestSettingsPage : public QObject
 {
@@ -22,6 +62,8 @@ private slots:
     void pageChangesReachTheSettings_data();
     void pageChangesReachTheSettings();
     void storedSettingsShowOnThePage();
+    void sessionStoresTheseBytes_data();
+    void sessionStoresTheseBytes();
 };
 
 void TestSettingsPage::captionsAndStartState()
@@ -151,6 +193,108 @@ void TestSettingsPage::storedSettingsShowOnThePage()
     QVERIFY(page.optLocation[1]->isChecked());
     QCOMPARE(s.DispInterval, 3);
     QCOMPARE(s.DispDuration, 5);
+}
+
+void TestSettingsPage::sessionStoresTheseBytes_data()
+{
+    QTest::addColumn<QByteArray>("before"); // the settings file at launch; empty: none
+    QTest::addColumn<bool>("changeEverything");
+    QTest::addColumn<QByteArray>("after"); // the settings file after leaving
+    QTest::newRow("first run") << QByteArray() << false
+                               << QByteArray("[Settings]\n"
+                                             "AutoDisplay=True\n"
+                                             "DispDuration=2\n"
+                                             "DispInterval=1\n"
+                                             "FontBold=False\n"
+                                             "FontColor=0\n"
+                                             "FontItalic=False\n"
+                                             "FontName=Verdana\n"
+                                             "FontSize=10\n"
+                                             "RandomLocation=0\n"
+                                             "RandomMessage=0\n"
+                                             "RunAtSysTray=False\n"
+                                             "Strikethrough=False\n"
+                                             "Underline=False\n");
+    QTest::newRow("every setting changed") << QByteArray("[Settings]\nAutoDisplay=False\n") << true
+                                           << QByteArray("[Settings]\n"
+                                                         "AutoDisplay=True\n"
+                                                         "DispDuration=7\n"
+                                                         "DispInterval=24\n"
+                                                         "FontBold=True\n"
+                                                         "FontColor=5649426\n"
+                                                         "FontItalic=True\n"
+                                                         "FontName=DejaVu Serif\n"
+                                                         "FontSize=12.5\n"
+                                                         "RandomLocation=1\n"
+                                                         "RandomMessage=1\n"
+                                                         "RunAtSysTray=True\n"
+                                                         "Strikethrough=True\n"
+                                                         "Underline=True\n");
+}
+
+// The settings file a session leaves behind, byte for byte: what every control stores, in
+// which text form, and what a first run stores.
+void TestSettingsPage::sessionStoresTheseBytes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(bool, changeEverything);
+    QFETCH(QByteArray, after);
+    RecordingPrompt prompt;
+    NoBrowser browser;
+    Prompt::set(&prompt);
+    Browser::set(&browser);
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
+    const QString app = dir.filePath("app");
+    writeFile(app + "/plugins/Calm.txt", rec("breathe"));
+    writeFile(app + "/FileNames.txt", rec("Calm"));
+    AppFolder::setOverride(app);
+    AppFolder::setBaseNameOverride("zentrivo");
+    LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
+    const QString ini = dir.filePath("config/zentrivo/zentrivo.ini");
+    if (!before.isEmpty())
+        writeFile(ini, before);
+    auto store = SettingsStore::atIniFile(ini);
+    {
+        FrmAll frm(*store);
+        QVERIFY(frm.Form_Load({}));
+        if (changeEverything) {
+            frm.mnuPop_Click();
+            frm.ShowPage(frm.Picture3);
+            SettingsPage* page = frm.Picture3;
+            page->cboDispInterval->setCurrentIndex(24);
+            page->cboDispDuration->setCurrentIndex(7);
+            QTest::mouseClick(page->optMessage[1], Qt::LeftButton, {}, QPoint(6, 6));
+            QTest::mouseClick(page->optLocation[1], Qt::LeftButton, {}, QPoint(6, 6));
+            QTest::mouseClick(page->optRun, Qt::LeftButton, {}, QPoint(6, 6));
+            QTest::mouseClick(page->chkSysTray, Qt::LeftButton, {}, QPoint(6, 6));
+            // The tray box is stored at once, on its own.
+            QCOMPARE(readFile(ini), before + "RunAtSysTray=True\n");
+            bool confirmed = false;
+            whenFontDialogOpens([&](MessageFontDialog* d) {
+                d->cboFace->setEditText("DejaVu Serif");
+                d->txtSize->setValue(12.5);
+                d->chkBold->setChecked(true);
+                d->chkItalic->setChecked(true);
+                d->chkStrikeout->setChecked(true);
+                d->chkUnderline->setChecked(true);
+                d->setShownColor(QColor(0x12, 0x34, 0x56));
+                d->buttons->button(QDialogButtonBox::Ok)->click();
+                confirmed = true;
+            });
+            QTest::mouseClick(page->picFont, Qt::LeftButton, {}, QPoint(5, 5));
+            QVERIFY(confirmed);
+            frm.showCycle->cmdStart_Click();
+            QVERIFY(frm.showCycle->isShowing());
+        }
+        frm.Unload(1);
+    }
+    QCOMPARE(readFile(ini), after);
+    QVERIFY(prompt.shown.isEmpty());
+    LogonLaunch::setExecutablePathOverride({});
+    AppFolder::setOverride({});
+    Prompt::set(nullptr);
+    Browser::set(nullptr);
 }
 
 QTEST_MAIN(TestSettingsPage)
