@@ -1,6 +1,25 @@
 #include "settings/DisplaySettings.h"
 
+#include "settings/SettingKeys.h"
+
 #include <QColor>
+
+namespace {
+QString designValue(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+template <typename T> T designValue(T value)
+{
+    return value;
+}
+} // namespace
+
+DisplaySettings::DisplaySettings()
+{
+    std::apply([this](const auto&... key) { ((this->*key.field = designValue(key.design)), ...); },
+               SettingKeys::all);
+}
 
 QFont DisplaySettings::messageFont() const
 {

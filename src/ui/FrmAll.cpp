@@ -71,8 +71,6 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     QFont font(Palette::fontFamily);
     font.setPointSizeF(8);
     setFont(font);
-    settings.FontName = Palette::fontFamily;
-    settings.FontSize = 8;
 
     m_client = new ClientArea(this);
     setCentralWidget(m_client);
@@ -257,10 +255,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     // 6. The log-on launch choice lives in the log-on entry itself.
     if (LogonLaunch::HasRunValue(AppFolder::baseName())) {
         Picture3->optRun->setChecked(true); // runs optRun_Click
-        const bool tray =
-            m_store.GetSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
-                               QStringLiteral("False")) == QLatin1String("True");
-        Picture3->chkSysTray->setChecked(tray);
+        Picture3->chkSysTray->setChecked(StoredSettings::loadRunAtSysTray(m_store));
     }
     // 7. The program list.
     Picture2->LoadProgramList();
@@ -344,16 +339,15 @@ void FrmAll::cmdLoadSettings_Click()
 
 void FrmAll::cmdSaveSettings_Click()
 {
-    if (StoredSettings::save(m_store, settings) != 0)
-        tellSettingsNotSaved();
+    if (const Outcome saved = StoredSettings::save(m_store, settings); !saved.ok())
+        tellSettingsNotSaved(saved.why());
 }
 
 // Once a run: the settings are saved at every start and stop of the show as well.
-void FrmAll::tellSettingsNotSaved()
+void FrmAll::tellSettingsNotSaved(const QString& why)
 {
-    const QString text =
-        QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
-            .arg(QDir::toNativeSeparators(m_store.fileName()), m_store.lastError());
+    const QString text = QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
+                             .arg(QDir::toNativeSeparators(m_store.fileName()), why);
     qWarning("%s", qPrintable(text));
     if (m_toldSettingsNotSaved)
         return;
@@ -363,27 +357,34 @@ void FrmAll::tellSettingsNotSaved()
 
 void FrmAll::optRun_Click()
 {
-    LogonLaunch::UpdateRunValue(AppFolder::baseName(), QCoreApplication::applicationDirPath(),
-                                true);
+    updateRunValue(true);
     Picture3->chkSysTray->setEnabled(true);
     settings.RunAtStartup = true;
 }
 
 void FrmAll::optDontRun_Click()
 {
-    LogonLaunch::UpdateRunValue(AppFolder::baseName(), QCoreApplication::applicationDirPath(),
-                                false);
+    updateRunValue(false);
     Picture3->chkSysTray->setEnabled(false);
-    Picture3->chkSysTray->setChecked(false); // a change stores "False" at once
+    Picture3->chkSysTray->setChecked(false); // a change stores its tick at once
     settings.RunAtStartup = false;
+}
+
+// Writes or removes the log-on entry; the user is told when it could not be written.
+void FrmAll::updateRunValue(bool run)
+{
+    const Outcome updated = LogonLaunch::UpdateRunValue(
+        AppFolder::baseName(), QCoreApplication::applicationDirPath(), run);
+    if (!updated.ok())
+        Prompt::current().ask(updated.why(), Prompt::Icon::None, Prompt::Buttons::Ok);
 }
 
 void FrmAll::chkSysTray_Click()
 {
-    if (!m_store.SaveSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
-                             Picture3->chkSysTray->isChecked() ? QStringLiteral("True")
-                                                               : QStringLiteral("False")))
-        tellSettingsNotSaved();
+    const Outcome saved =
+        StoredSettings::saveRunAtSysTray(m_store, Picture3->chkSysTray->isChecked());
+    if (!saved.ok())
+        tellSettingsNotSaved(saved.why());
 }
 
 void FrmAll::cmdFont_Click()

@@ -124,7 +124,8 @@ private:
     void buildMenus();
     void buildTray();
     void centreOnScreen();
-    void tellSettingsNotSaved();
+    void tellSettingsNotSaved(const QString& why);
+    void updateRunValue(bool run);
     void frontChanged();
 
     SettingsStore& m_store;

@@ -1,6 +1,7 @@
 #include "ui/SettingsPage.h"
 
 #include "settings/DisplaySettings.h"
+#include "settings/SettingKeys.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 
@@ -17,6 +18,15 @@ QLabel* label(const QString& text, QWidget* parent, const QRect& geometry)
     auto* l = new QLabel(text, parent);
     l->setGeometry(geometry);
     return l;
+}
+
+QRadioButton* option(const SettingKeys::OptionKey& key, int index, QWidget* parent,
+                     const QRect& geometry)
+{
+    auto* button = new QRadioButton(QString::fromUtf8(key.captions[std::size_t(index)]), parent);
+    button->setGeometry(geometry);
+    button->setChecked(index == key.design);
+    return button;
 }
 } // namespace
 
@@ -73,22 +83,16 @@ SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
     // Right: where, and in which font.
     picMessageLocation = new QGroupBox(QStringLiteral("Message Location"), this);
     picMessageLocation->setGeometry(368, 28, 177, 138);
-    optLocation[1] = new QRadioButton(QStringLiteral("Centre of the Screen"), picMessageLocation);
-    optLocation[1]->setGeometry(8, 24, 166, 20);
-    optLocation[0] = new QRadioButton(QStringLiteral("Randomly on the Screen"), picMessageLocation);
-    optLocation[0]->setGeometry(8, 48, 166, 20);
-    optLocation[0]->setChecked(true);
+    optLocation[1] = option(SettingKeys::RandomLocation, 1, picMessageLocation, {8, 24, 166, 20});
+    optLocation[0] = option(SettingKeys::RandomLocation, 0, picMessageLocation, {8, 48, 166, 20});
     picFont = new ImageButton(QStringLiteral("font"), picMessageLocation);
     picFont->move((177 - picFont->width()) / 2, 98);
 
     // Lower: the order.
     picMessageDisplay = new QGroupBox(QStringLiteral("Message Display Order"), this);
     picMessageDisplay->setGeometry(182, 174, 363, 78);
-    optMessage[1] = new QRadioButton(QStringLiteral("As Written"), picMessageDisplay);
-    optMessage[1]->setGeometry(16, 30, 140, 20);
-    optMessage[0] = new QRadioButton(QStringLiteral("Random"), picMessageDisplay);
-    optMessage[0]->setGeometry(176, 30, 140, 20);
-    optMessage[0]->setChecked(true);
+    optMessage[1] = option(SettingKeys::RandomMessage, 1, picMessageDisplay, {16, 30, 140, 20});
+    optMessage[0] = option(SettingKeys::RandomMessage, 0, picMessageDisplay, {176, 30, 140, 20});
 
     picStartInSettings = new ImageButton(QStringLiteral("start-showing-2"), this);
     picStartInSettings->setPair(QStringLiteral("stop-showing-2"),
@@ -121,11 +125,11 @@ SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
     // An option's click runs when it changes from unselected to selected, by the user or by
     // the program; a check box's click runs whenever its tick changes.
     connect(optRun, &QRadioButton::toggled, this, [this](bool on) {
-        if (on && !m_showing)
+        if (on)
             emit optRunClicked();
     });
     connect(optDontRun, &QRadioButton::toggled, this, [this](bool on) {
-        if (on && !m_showing)
+        if (on)
             emit optDontRunClicked();
     });
     connect(chkSysTray, &QCheckBox::toggled, this, [this](bool on) {
@@ -143,16 +147,14 @@ void SettingsPage::fillLists()
     cboDispDuration->clear();
     for (int i = 0; i < DurationChoices::count; ++i)
         cboDispDuration->addItem(QString::number(DurationChoices::milliseconds(i)));
-    cboDispInterval->setCurrentIndex(1);
-    cboDispDuration->setCurrentIndex(2);
+    cboDispInterval->setCurrentIndex(SettingKeys::DispInterval.design);
+    cboDispDuration->setCurrentIndex(SettingKeys::DispDuration.design);
 }
 
 void SettingsPage::showSettings()
 {
-    m_showing = true;
     cboDispInterval->setCurrentIndex(m_settings.DispInterval);
     cboDispDuration->setCurrentIndex(m_settings.DispDuration);
     optMessage[m_settings.RandomMessage == 0 ? 0 : 1]->setChecked(true);
     optLocation[m_settings.RandomLocation == 0 ? 0 : 1]->setChecked(true);
-    m_showing = false;
 }

@@ -19,7 +19,7 @@ class SettingsPage : public QWidget
 public:
     SettingsPage(DisplaySettings& settings, QWidget* parent = nullptr);
 
-    // Fills the two lists and chooses their entries 1 and 2.
+    // Fills the two lists and chooses their design entries.
     void fillLists();
     // Shows what DisplaySettings holds (after loading).
     void showSettings();
@@ -48,5 +48,4 @@ signals:
 
 private:
     DisplaySettings& m_settings;
-    bool m_showing = false; // true while showSettings() moves the controls
 };

@@ -330,7 +330,7 @@ void TestShowCycle::startWithoutSelectionList()
 void TestShowCycle::eachPressSavesTheStateBeforeIt()
 {
     Rig rig(kAbc);
-    rig.cycle->saveSettings = [&] { StoredSettings::save(*rig.store, rig.settings); };
+    rig.cycle->saveSettings = [&] { QVERIFY(StoredSettings::save(*rig.store, rig.settings).ok()); };
     const auto stored = [&] {
         return rig.store->GetSetting(StoredSettings::kSection, "AutoDisplay");
     };
@@ -361,7 +361,7 @@ void TestShowCycle::stopHonoursStoredShowState()
     rig.cycle->saveSettings = nullptr;
     rig.cycle->cmdStart_Click();
     if (!stored.isEmpty())
-        rig.store->SaveSetting(StoredSettings::kSection, "AutoDisplay", stored);
+        QVERIFY(rig.store->SaveSetting(StoredSettings::kSection, "AutoDisplay", stored).ok());
     rig.cycle->cmdStart_Click();
     QCOMPARE(rig.cycle->isShowing(), !stops);
     QCOMPARE(rig.cycle->Timer1().isActive(), !stops);

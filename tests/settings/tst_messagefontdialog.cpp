@@ -89,13 +89,14 @@ void TestMessageFontDialog::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_store = SettingsStore::atIniFile(m_dir->filePath("zentrivo.ini"));
     const QString section = StoredSettings::kSection;
-    m_store->SaveSetting(section, "FontName", "DejaVu Serif");
-    m_store->SaveSetting(section, "FontBold", "True");
-    m_store->SaveSetting(section, "FontItalic", "False");
-    m_store->SaveSetting(section, "FontSize", "14");
-    m_store->SaveSetting(section, "Strikethrough", "False");
-    m_store->SaveSetting(section, "Underline", "True");
-    m_store->SaveSetting(section, "FontColor", QString::number(0x00FF8000)); // blue-ish
+    QVERIFY(m_store->SaveSetting(section, "FontName", "DejaVu Serif").ok());
+    QVERIFY(m_store->SaveSetting(section, "FontBold", "True").ok());
+    QVERIFY(m_store->SaveSetting(section, "FontItalic", "False").ok());
+    QVERIFY(m_store->SaveSetting(section, "FontSize", "14").ok());
+    QVERIFY(m_store->SaveSetting(section, "Strikethrough", "False").ok());
+    QVERIFY(m_store->SaveSetting(section, "Underline", "True").ok());
+    QVERIFY(
+        m_store->SaveSetting(section, "FontColor", QString::number(0x00FF8000)).ok()); // blue-ish
     m_loaded = DisplaySettings();
     StoredSettings::load(*m_store, m_loaded);
     QCOMPARE(m_loaded.FontName, QStringLiteral("DejaVu Serif"));
@@ -186,7 +187,7 @@ void TestMessageFontDialog::confirmedChoiceIsStoredAtTheNextSave()
     // Nothing is stored until the settings are saved.
     const QString section = StoredSettings::kSection;
     QCOMPARE(m_store->GetSetting(section, "FontSize"), QStringLiteral("14"));
-    QCOMPARE(StoredSettings::save(*m_store, settings), 0);
+    QVERIFY(StoredSettings::save(*m_store, settings).ok());
     QCOMPARE(m_store->GetSetting(section, "FontName"), face);
     QCOMPARE(m_store->GetSetting(section, "FontBold"), QStringLiteral("True"));
     QCOMPARE(m_store->GetSetting(section, "FontSize"), QStringLiteral("12"));

@@ -47,7 +47,7 @@ void TestStoredSettings::saveAfterFirstRunLoad()
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
     StoredSettings::load(*store, s);
-    QCOMPARE(StoredSettings::save(*store, s), 0);
+    QVERIFY(StoredSettings::save(*store, s).ok());
     QFile f(dir.filePath("z.ini"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("[Settings]\n"
@@ -145,7 +145,7 @@ void TestStoredSettings::saveWritesEveryKey()
     }
     QTemporaryDir dir;
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    QCOMPARE(StoredSettings::save(*store, s), 0);
+    QVERIFY(StoredSettings::save(*store, s).ok());
     QFile f(dir.filePath("z.ini"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), stored);
@@ -294,7 +294,7 @@ void TestStoredSettings::decimalCommaRoundTrips()
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
     s.FontSize = 12.5;
-    StoredSettings::save(*store, s);
+    QVERIFY(StoredSettings::save(*store, s).ok());
     QCOMPARE(store->GetSetting("Settings", "FontSize"), QStringLiteral("12,5"));
     DisplaySettings back;
     StoredSettings::load(*store, back);
@@ -311,12 +311,12 @@ void TestStoredSettings::storeSemantics()
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     QCOMPARE(store->GetSetting("Nowhere", "Nothing", "fallback"), QStringLiteral("fallback"));
     QCOMPARE(store->GetSetting("Nowhere", "Nothing"), QString());
-    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans"));
-    QVERIFY(store->SaveSetting("Settings", "FontName", "Arial"));
+    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans").ok());
+    QVERIFY(store->SaveSetting("Settings", "FontName", "Arial").ok());
     // Another handle on the same file sees each write at once.
     auto other = SettingsStore::atIniFile(dir.filePath("z.ini"));
     QCOMPARE(other->GetSetting("Settings", "FontName"), QStringLiteral("Arial"));
-    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans"));
+    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans").ok());
     QCOMPARE(other->GetSetting("Settings", "FontName"), QStringLiteral("Comic, Sans"));
 }
 

@@ -91,7 +91,7 @@ void TestFontChoice::nextFlashShowsTheChoice()
     selection.close();
     AppFolder::setOverride(dir.filePath("app"));
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(store->SaveSetting("Settings", "AutoDisplay", "False").ok());
 
     FrmAll frm(*store);
     QVERIFY(frm.Form_Load({}));

@@ -113,7 +113,8 @@ struct Session
         writeFile(app() + "/goal2.txt", "old goal 2\r\n");
         AppFolder::setOverride(app());
         store = SettingsStore::atIniFile(dir.filePath("config/zentrivo/zentrivo.ini"));
-        store->SaveSetting("Settings", "AutoDisplay", "False");
+        if (!store->SaveSetting("Settings", "AutoDisplay", "False").ok())
+            return false;
         frm = std::make_unique<FrmAll>(*store);
         if (!frm->Form_Load({}))
             return false;
@@ -196,7 +197,7 @@ struct Session
 };
 
 // What a user or the disk can tell after a gesture.
-struct Outcome
+struct Seen
 {
     Disk files;
     QStringList prompts;
@@ -229,8 +230,8 @@ private slots:
     void heldCommandKeyActsOnce();
 
 private:
-    Outcome run(const QStringList& pages, bool showing, const QString& button, bool twice,
-                Disk* before);
+    Seen run(const QStringList& pages, bool showing, const QString& button, bool twice,
+             Disk* before);
 
     RecordingPrompt m_prompt;
     RecordingBrowser m_browser;
@@ -300,10 +301,10 @@ void TestGestures::doubleClickActsOnce_data()
                                  << Disk{{"app/goal2.txt", "second\r\n"}};
 }
 
-Outcome TestGestures::run(const QStringList& pages, bool showing, const QString& button, bool twice,
-                          Disk* before)
+Seen TestGestures::run(const QStringList& pages, bool showing, const QString& button, bool twice,
+                       Disk* before)
 {
-    Outcome out;
+    Seen out;
     Session s;
     if (!s.open()) {
         qWarning("the main window did not open");
@@ -347,10 +348,10 @@ void TestGestures::doubleClickActsOnce()
     QFETCH(Disk, written);
 
     Disk before;
-    const Outcome once = run(pages, showing, button, false, &before);
+    const Seen once = run(pages, showing, button, false, &before);
     QCOMPARE(library(once.files), library(applied(before, written)));
 
-    const Outcome twice = run(pages, showing, button, true, &before);
+    const Seen twice = run(pages, showing, button, true, &before);
     QCOMPARE(twice.files, once.files);
     QCOMPARE(twice.prompts, once.prompts);
     QCOMPARE(twice.opened, once.opened);

@@ -3,6 +3,7 @@
 #include "RecordingPrompt.h"
 #include "TestFiles.h"
 #include "core/AppFolder.h"
+#include "core/AtomicWrite.h"
 #include "core/Browser.h"
 #include "display/ShowCycle.h"
 #include "settings/DisplaySettings.h"
@@ -64,6 +65,8 @@ private slots:
     void storedSettingsShowOnThePage();
     void sessionStoresTheseBytes_data();
     void sessionStoresTheseBytes();
+    void failuresAreToldByTheWindow_data();
+    void failuresAreToldByTheWindow();
 };
 
 void TestSettingsPage::captionsAndStartState()
@@ -166,7 +169,7 @@ void TestSettingsPage::pageChangesReachTheSettings()
     }
     QTemporaryDir dir;
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    StoredSettings::save(*store, s);
+    QVERIFY(StoredSettings::save(*store, s).ok());
     QCOMPARE(store->GetSetting("Settings", key), stored);
     if (change == "interval24")
         QCOMPARE(s.intervalMs(), 120000);
@@ -178,10 +181,10 @@ void TestSettingsPage::storedSettingsShowOnThePage()
 {
     QTemporaryDir dir;
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    store->SaveSetting("Settings", "DispInterval", "3");
-    store->SaveSetting("Settings", "DispDuration", "5");
-    store->SaveSetting("Settings", "RandomMessage", "1");
-    store->SaveSetting("Settings", "RandomLocation", "1");
+    QVERIFY(store->SaveSetting("Settings", "DispInterval", "3").ok());
+    QVERIFY(store->SaveSetting("Settings", "DispDuration", "5").ok());
+    QVERIFY(store->SaveSetting("Settings", "RandomMessage", "1").ok());
+    QVERIFY(store->SaveSetting("Settings", "RandomLocation", "1").ok());
     DisplaySettings s;
     SettingsPage page(s);
     page.fillLists();
@@ -295,6 +298,66 @@ void TestSettingsPage::sessionStoresTheseBytes()
     AppFolder::setOverride({});
     Prompt::set(nullptr);
     Browser::set(nullptr);
+}
+
+void TestSettingsPage::failuresAreToldByTheWindow_data()
+{
+    QTest::addColumn<QString>("fails");
+    QTest::addColumn<QString>("told"); // the box's text
+    QTest::newRow("log-on entry") << "entry"
+                                  << "Error 5 opening key\r\n";
+    QTest::newRow("tray box") << "tray"
+                              << "The settings could not be saved to the file \"%1\".\n"
+                                 "No space left on device";
+}
+
+// The settings code says what failed; the main window shows it, as it always has.
+void TestSettingsPage::failuresAreToldByTheWindow()
+{
+    QFETCH(QString, fails);
+    QFETCH(QString, told);
+    RecordingPrompt prompt;
+    Prompt::set(&prompt);
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
+    const QString app = dir.filePath("app");
+    writeFile(app + "/plugins/Calm.txt", rec("breathe"));
+    writeFile(app + "/FileNames.txt", rec("Calm"));
+    AppFolder::setOverride(app);
+    AppFolder::setBaseNameOverride("zentrivo");
+    LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
+    const QString ini = dir.filePath("config/zentrivo/zentrivo.ini");
+    const QByteArray before = "[Settings]\nAutoDisplay=False\n";
+    writeFile(ini, before);
+    auto store = SettingsStore::atIniFile(ini);
+    FrmAll frm(*store);
+    QVERIFY(frm.Form_Load({}));
+    frm.ShowPage(frm.Picture3);
+    SettingsPage* page = frm.Picture3;
+    if (fails == "entry") {
+        writeFile(dir.filePath("config/autostart"), "a file where the folder should be");
+        QTest::mouseClick(page->optRun, Qt::LeftButton, {}, QPoint(6, 6));
+        QCOMPARE(prompt.shown.size(), 1);
+        QCOMPARE(prompt.shown[0].text, told);
+        QCOMPARE(prompt.shown[0].icon, Prompt::Icon::None);
+        // The choice is on the page all the same, as it was.
+        QVERIFY(page->optRun->isChecked());
+        QVERIFY(page->chkSysTray->isEnabled());
+    } else {
+        QTest::mouseClick(page->optRun, Qt::LeftButton, {}, QPoint(6, 6));
+        AtomicWrite::failAtForTests(AtomicWrite::Step::Commit);
+        QTest::mouseClick(page->chkSysTray, Qt::LeftButton, {}, QPoint(6, 6));
+        QTest::mouseClick(page->chkSysTray, Qt::LeftButton, {}, QPoint(6, 6));
+        AtomicWrite::failAtForTests(AtomicWrite::Step::None);
+        QCOMPARE(readFile(ini), before);
+        QCOMPARE(prompt.shown.size(), 1); // once a run
+        QCOMPARE(prompt.shown[0].text, told.arg(QDir::toNativeSeparators(ini)));
+        QCOMPARE(prompt.shown[0].icon, Prompt::Icon::Critical);
+    }
+    QCOMPARE(prompt.shown[0].buttons, Prompt::Buttons::Ok);
+    LogonLaunch::setExecutablePathOverride({});
+    AppFolder::setOverride({});
+    Prompt::set(nullptr);
 }
 
 QTEST_MAIN(TestSettingsPage)
