@@ -15,9 +15,9 @@ class LogonLaunch
 {
 public:
     // Writes (run true) or removes (run false) the log-on entry called `name` for the
-    // executable of that file name in `folder`. A failure to write says, in why(), the whole
-    // text the user is shown ("Error 5 opening key"); a missing entry to remove, or one that
-    // could not be removed, is no failure.
+    // executable of that file name in `folder`. When writing fails, why() is the whole text
+    // the user is shown, with the number of the step that failed; a missing entry to remove,
+    // or one that could not be removed, is no failure.
     static Outcome UpdateRunValue(const QString& name, const QString& folder, bool run);
     // Whether a log-on entry called `name` exists; every failure answers false.
     static bool HasRunValue(const QString& name);

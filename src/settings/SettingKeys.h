@@ -26,14 +26,16 @@ enum class Reading {
     // The value its text form gives, within the range; any other text leaves the field as it
     // was.
     Checked,
-    // True unless the text is exactly the text form of false (so a missing key reads as true).
+    // True unless the text is exactly the text form of false.
     AllButFalse,
     // Not read with the other keys: the choice is read only while the log-on entry exists,
     // and then only the exact text form of true ticks it.
     WithLogonEntry,
 };
 
-// Stored as "True" or "False"; reads true and false in any letter case, or a number (0 false).
+// The kinds of entry, by the type of the field and its text form (SettingsText).
+
+// fromBool / toBool.
 struct TrueFalseKey
 {
     const char* name;
@@ -43,7 +45,7 @@ struct TrueFalseKey
     Reading reading = Reading::Checked;
 };
 
-// A whole number within [low, high]; reads any number, rounded half to even.
+// fromWhole / toWhole, within [low, high].
 struct WholeKey
 {
     const char* name;
@@ -54,8 +56,8 @@ struct WholeKey
     std::optional<int> firstRun = {};
 };
 
-// One of two options, as the settings page names them: stored as 0 for the first and 1 for
-// any other value; reads as a whole number that names one of them.
+// One of two options, by the captions the settings page shows: fromWhole of 0 for the first
+// and of 1 for any other value; toWhole of 0 or 1.
 struct OptionKey
 {
     const char* name;
@@ -65,7 +67,7 @@ struct OptionKey
     std::optional<int> firstRun = {};
 };
 
-// A number within [low, high], written with at most four decimals.
+// fromDecimal / toDecimal, within [low, high].
 struct DecimalKey
 {
     const char* name;
@@ -76,7 +78,7 @@ struct DecimalKey
     std::optional<double> firstRun = {};
 };
 
-// A text as it is; a blank text reads as none.
+// The text as it is; a blank text reads as none.
 struct TextKey
 {
     const char* name;

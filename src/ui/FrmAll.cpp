@@ -5,10 +5,7 @@
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "library/LibraryFiles.h"
-#include "settings/LogonLaunch.h"
 #include "settings/MessageFontDialog.h"
-#include "settings/SettingsStore.h"
-#include "settings/StoredSettings.h"
 #include "ui/AboutPage.h"
 #include "ui/GoalsPage.h"
 #include "ui/ImageButton.h"
@@ -22,14 +19,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QRadioButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -81,7 +76,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture1 = new GoalsPage(AppFolder::path(), m_client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture3 = new SettingsPage(settings, m_client);
+    Picture3 = new SettingsPage(settings, m_store, m_client);
     picAbout = new AboutPage(m_client);
     for (QWidget* page : {static_cast<QWidget*>(Picture2), static_cast<QWidget*>(Picture1),
                           static_cast<QWidget*>(Picture3), static_cast<QWidget*>(picAbout)}) {
@@ -142,9 +137,6 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(cmdExit, &QAction::triggered, this, &FrmAll::cmdExit_Click);
     connect(cmdFont, &QAction::triggered, this, &FrmAll::cmdFont_Click);
     connect(Picture3, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
-    connect(Picture3, &SettingsPage::optRunClicked, this, &FrmAll::optRun_Click);
-    connect(Picture3, &SettingsPage::optDontRunClicked, this, &FrmAll::optDontRun_Click);
-    connect(Picture3, &SettingsPage::chkSysTrayClicked, this, &FrmAll::chkSysTray_Click);
 
     buildMenus();
     buildTray();
@@ -252,18 +244,15 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     if (ProgramEnd::begun())
         return false;
     ShowPage(Picture2);
-    // 6. The log-on launch choice lives in the log-on entry itself.
-    if (LogonLaunch::HasRunValue(AppFolder::baseName())) {
-        Picture3->optRun->setChecked(true); // runs optRun_Click
-        Picture3->chkSysTray->setChecked(StoredSettings::loadRunAtSysTray(m_store));
-    }
+    // 6. The log-on launch choice, and the tray box beside it.
+    Picture3->showLogonLaunch();
     // 7. The program list.
     Picture2->LoadProgramList();
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.
     cmdLoadSettings_Click();
-    // 9. A log-on launch with "Start at system tray" ticked goes straight to the tray.
+    // 9. A log-on launch with the tray box ticked goes straight to the tray.
     const bool logOnLaunch = arguments.join(QLatin1Char(' ')).contains(QLatin1String("/STARTUP"));
     if (logOnLaunch && Picture3->chkSysTray->isChecked())
         SendToTray();
@@ -330,61 +319,16 @@ QWidget* FrmAll::frontPage() const
     return m_pageOrder.isEmpty() ? nullptr : m_pageOrder.last();
 }
 
+// The settings commands belong to the settings page; these keep their established names.
 void FrmAll::cmdLoadSettings_Click()
 {
-    StoredSettings::load(m_store, settings);
-    Picture3->showSettings();
+    Picture3->loadSettings();
     m_settingsLoaded = true;
 }
 
 void FrmAll::cmdSaveSettings_Click()
 {
-    if (const Outcome saved = StoredSettings::save(m_store, settings); !saved.ok())
-        tellSettingsNotSaved(saved.why());
-}
-
-// Once a run: the settings are saved at every start and stop of the show as well.
-void FrmAll::tellSettingsNotSaved(const QString& why)
-{
-    const QString text = QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
-                             .arg(QDir::toNativeSeparators(m_store.fileName()), why);
-    qWarning("%s", qPrintable(text));
-    if (m_toldSettingsNotSaved)
-        return;
-    m_toldSettingsNotSaved = true;
-    Prompt::current().ask(text, Prompt::Icon::Critical, Prompt::Buttons::Ok);
-}
-
-void FrmAll::optRun_Click()
-{
-    updateRunValue(true);
-    Picture3->chkSysTray->setEnabled(true);
-    settings.RunAtStartup = true;
-}
-
-void FrmAll::optDontRun_Click()
-{
-    updateRunValue(false);
-    Picture3->chkSysTray->setEnabled(false);
-    Picture3->chkSysTray->setChecked(false); // a change stores its tick at once
-    settings.RunAtStartup = false;
-}
-
-// Writes or removes the log-on entry; the user is told when it could not be written.
-void FrmAll::updateRunValue(bool run)
-{
-    const Outcome updated = LogonLaunch::UpdateRunValue(
-        AppFolder::baseName(), QCoreApplication::applicationDirPath(), run);
-    if (!updated.ok())
-        Prompt::current().ask(updated.why(), Prompt::Icon::None, Prompt::Buttons::Ok);
-}
-
-void FrmAll::chkSysTray_Click()
-{
-    const Outcome saved =
-        StoredSettings::saveRunAtSysTray(m_store, Picture3->chkSysTray->isChecked());
-    if (!saved.ok())
-        tellSettingsNotSaved(saved.why());
+    Picture3->saveSettings();
 }
 
 void FrmAll::cmdFont_Click()

@@ -69,9 +69,6 @@ public:
 
     void cmdLoadSettings_Click();
     void cmdSaveSettings_Click();
-    void optRun_Click();
-    void optDontRun_Click();
-    void chkSysTray_Click();
     void cmdFont_Click();
     void picExit1_Click();
     void cmdExit_Click();
@@ -124,8 +121,6 @@ private:
     void buildMenus();
     void buildTray();
     void centreOnScreen();
-    void tellSettingsNotSaved(const QString& why);
-    void updateRunValue(bool run);
     void frontChanged();
 
     SettingsStore& m_store;
@@ -136,7 +131,6 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_trayWatch = nullptr; // only while minimised for want of a tray
     bool m_settingsLoaded = false;
-    bool m_toldSettingsNotSaved = false;
     bool m_unloading = false;
     bool m_unloaded = false;
     bool m_thankYouOpened = false;

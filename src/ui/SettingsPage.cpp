@@ -1,13 +1,20 @@
 #include "ui/SettingsPage.h"
 
+#include "core/AppFolder.h"
+#include "core/Prompt.h"
 #include "settings/DisplaySettings.h"
+#include "settings/LogonLaunch.h"
 #include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -30,8 +37,8 @@ QRadioButton* option(const SettingKeys::OptionKey& key, int index, QWidget* pare
 }
 } // namespace
 
-SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
-    : QWidget(parent), m_settings(settings)
+SettingsPage::SettingsPage(DisplaySettings& settings, SettingsStore& store, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_store(store)
 {
     setObjectName(QStringLiteral("Picture3"));
     setFixedSize(553, 311);
@@ -126,15 +133,15 @@ SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
     // the program; a check box's click runs whenever its tick changes.
     connect(optRun, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            emit optRunClicked();
+            optRun_Click();
     });
     connect(optDontRun, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            emit optDontRunClicked();
+            optDontRun_Click();
     });
     connect(chkSysTray, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.RunAtSysTray = on;
-        emit chkSysTrayClicked();
+        chkSysTray_Click();
     });
     connect(picFont, &ImageButton::clicked, this, &SettingsPage::fontRequested);
 }
@@ -157,4 +164,66 @@ void SettingsPage::showSettings()
     cboDispDuration->setCurrentIndex(m_settings.DispDuration);
     optMessage[m_settings.RandomMessage == 0 ? 0 : 1]->setChecked(true);
     optLocation[m_settings.RandomLocation == 0 ? 0 : 1]->setChecked(true);
+}
+
+void SettingsPage::loadSettings()
+{
+    StoredSettings::load(m_store, m_settings);
+    showSettings();
+}
+
+void SettingsPage::saveSettings()
+{
+    if (const Outcome saved = StoredSettings::save(m_store, m_settings); !saved.ok())
+        tellSettingsNotSaved(saved.why());
+}
+
+void SettingsPage::tellSettingsNotSaved(const QString& why)
+{
+    const QString text = QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
+                             .arg(QDir::toNativeSeparators(m_store.fileName()), why);
+    qWarning("%s", qPrintable(text));
+    if (m_toldSettingsNotSaved)
+        return;
+    m_toldSettingsNotSaved = true;
+    Prompt::current().ask(text, Prompt::Icon::Critical, Prompt::Buttons::Ok);
+}
+
+void SettingsPage::showLogonLaunch()
+{
+    if (!LogonLaunch::HasRunValue(AppFolder::baseName()))
+        return;
+    optRun->setChecked(true); // runs optRun_Click
+    chkSysTray->setChecked(StoredSettings::loadRunAtSysTray(m_store));
+}
+
+void SettingsPage::optRun_Click()
+{
+    updateRunValue(true);
+    chkSysTray->setEnabled(true);
+    m_settings.RunAtStartup = true;
+}
+
+void SettingsPage::optDontRun_Click()
+{
+    updateRunValue(false);
+    chkSysTray->setEnabled(false);
+    chkSysTray->setChecked(false); // a change stores its tick at once
+    m_settings.RunAtStartup = false;
+}
+
+// Writes or removes the log-on entry; the user is told when it could not be written.
+void SettingsPage::updateRunValue(bool run)
+{
+    const Outcome updated = LogonLaunch::UpdateRunValue(
+        AppFolder::baseName(), QCoreApplication::applicationDirPath(), run);
+    if (!updated.ok())
+        Prompt::current().ask(updated.why(), Prompt::Icon::None, Prompt::Buttons::Ok);
+}
+
+void SettingsPage::chkSysTray_Click()
+{
+    const Outcome saved = StoredSettings::saveRunAtSysTray(m_store, chkSysTray->isChecked());
+    if (!saved.ok())
+        tellSettingsNotSaved(saved.why());
 }

@@ -76,6 +76,7 @@ private slots:
     void cancelAtFirstOpeningChangesNothing();
     void opensOnTheFontInUse();
     void confirmedChoiceIsStoredAtTheNextSave();
+    void untouchedDialogKeepsAnExactSizeAndAMissingFace_data();
     void untouchedDialogKeepsAnExactSizeAndAMissingFace();
 
 private:
@@ -195,18 +196,35 @@ void TestMessageFontDialog::confirmedChoiceIsStoredAtTheNextSave()
     QCOMPARE(m_store->GetSetting(section, "Underline"), QStringLiteral("False"));
 }
 
+void TestMessageFontDialog::untouchedDialogKeepsAnExactSizeAndAMissingFace_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<double>("size");
+    QTest::newRow("missing face, size between steps") << "Verdana Nowhere" << 9.375;
+    // Qt would read the name as a list of two faces.
+    QTest::newRow("face with a comma") << "Comic, Sans" << 12.5;
+}
+
 void TestMessageFontDialog::untouchedDialogKeepsAnExactSizeAndAMissingFace()
 {
+    QFETCH(QString, face);
+    QFETCH(double, size);
     DisplaySettings settings = m_loaded;
-    settings.FontName = QStringLiteral("Verdana Nowhere");
-    settings.FontSize = 9.375;
+    settings.FontName = face;
+    settings.FontSize = size;
     MessageFontDialog dialog;
-    whenOpen<MessageFontDialog>(
-        [](MessageFontDialog* d) { press(d->buttons, QDialogButtonBox::Ok); });
+    QString shown;
+    whenOpen<MessageFontDialog>([&](MessageFontDialog* d) {
+        shown = d->cboFace->currentText();
+        press(d->buttons, QDialogButtonBox::Ok);
+    });
     QVERIFY(dialog.chooseFor(settings));
-    QCOMPARE(settings.FontName, QStringLiteral("Verdana Nowhere"));
-    QCOMPARE(settings.FontSize, 9.375);
+    QCOMPARE(shown, face);
+    QCOMPARE(settings.FontName, face);
+    QCOMPARE(settings.FontSize, size);
     QCOMPARE(settings.FontColor, m_loaded.FontColor);
+    QVERIFY(settings.FontBold);
+    QVERIFY(settings.Underline);
 }
 
 QTEST_MAIN(TestMessageFontDialog)

@@ -261,6 +261,10 @@ void TestStoredSettings::conversions_data()
                                    << "12.5";
     QTest::newRow("FontSize 0.5 too small") << QByteArray("FontSize=0.5") << "FontSize"
                                             << "8";
+    QTest::newRow("FontSize 1638 largest") << QByteArray("FontSize=1638") << "FontSize"
+                                           << "1638";
+    QTest::newRow("FontSize 1638.5 too large") << QByteArray("FontSize=1638.5") << "FontSize"
+                                               << "8";
 }
 
 void TestStoredSettings::conversions()

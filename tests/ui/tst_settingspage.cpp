@@ -71,8 +71,10 @@ private slots:
 
 void TestSettingsPage::captionsAndStartState()
 {
+    QTemporaryDir dir;
+    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
-    SettingsPage page(s);
+    SettingsPage page(s, *store);
     QCOMPARE(page.Label3->text(), QStringLiteral("Enter your Program Settings here."));
     QCOMPARE(page.picMessageFrequency->title(), QStringLiteral("Message Frequency"));
     QCOMPARE(page.picMessageDisplay->title(), QStringLiteral("Message Display Order"));
@@ -107,8 +109,10 @@ void TestSettingsPage::captionsAndStartState()
 
 void TestSettingsPage::listsHoldEveryChoice()
 {
+    QTemporaryDir dir;
+    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
-    SettingsPage page(s);
+    SettingsPage page(s, *store);
     page.fillLists();
     QStringList intervals, durations;
     for (int i = 0; i < page.cboDispInterval->count(); ++i)
@@ -151,8 +155,11 @@ void TestSettingsPage::pageChangesReachTheSettings()
     QFETCH(QString, change);
     QFETCH(QString, key);
     QFETCH(QString, stored);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("z.ini");
+    auto store = SettingsStore::atIniFile(ini);
     DisplaySettings s;
-    SettingsPage page(s);
+    SettingsPage page(s, *store);
     page.fillLists();
     page.show();
     if (change == "asWritten")
@@ -167,9 +174,8 @@ void TestSettingsPage::pageChangesReachTheSettings()
         QTest::mouseClick(page.optMessage[1], Qt::LeftButton, {}, QPoint(6, 6));
         QTest::mouseClick(page.optMessage[0], Qt::LeftButton, {}, QPoint(6, 6));
     }
-    QTemporaryDir dir;
-    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    QVERIFY(StoredSettings::save(*store, s).ok());
+    QVERIFY(!QFile::exists(ini)); // stored at the next save
+    page.saveSettings();
     QCOMPARE(store->GetSetting("Settings", key), stored);
     if (change == "interval24")
         QCOMPARE(s.intervalMs(), 120000);
@@ -186,10 +192,9 @@ void TestSettingsPage::storedSettingsShowOnThePage()
     QVERIFY(store->SaveSetting("Settings", "RandomMessage", "1").ok());
     QVERIFY(store->SaveSetting("Settings", "RandomLocation", "1").ok());
     DisplaySettings s;
-    SettingsPage page(s);
+    SettingsPage page(s, *store);
     page.fillLists();
-    StoredSettings::load(*store, s);
-    page.showSettings();
+    page.loadSettings();
     QCOMPARE(page.cboDispInterval->currentText(), QStringLiteral("15"));
     QCOMPARE(page.cboDispDuration->currentText(), QStringLiteral("125"));
     QVERIFY(page.optMessage[1]->isChecked());
