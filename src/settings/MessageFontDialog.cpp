@@ -135,17 +135,13 @@ void MessageFontDialog::showFields(const QFont& font, const QColor& color)
 
 QFont MessageFontDialog::takeFields(const QFont& shown) const
 {
-    QFont font = shown;
+    QFont font = shownFont();
+    // The face as the box holds it, whole; an empty box keeps the face.
     const QString face = cboFace->currentText().trimmed();
-    if (!face.isEmpty())
-        font.setFamily(face);
+    font.setFamily(face.isEmpty() ? shown.family() : face);
     // The box shows the size rounded; an untouched box keeps the exact size.
-    if (!qFuzzyCompare(txtSize->value(), shownSize(shown.pointSizeF())))
-        font.setPointSizeF(txtSize->value());
-    font.setBold(chkBold->isChecked());
-    font.setItalic(chkItalic->isChecked());
-    font.setStrikeOut(chkStrikeout->isChecked());
-    font.setUnderline(chkUnderline->isChecked());
+    if (qFuzzyCompare(txtSize->value(), shownSize(shown.pointSizeF())))
+        font.setPointSizeF(shown.pointSizeF());
     return font;
 }
 

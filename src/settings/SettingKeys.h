@@ -45,16 +45,19 @@ struct TrueFalseKey
     Reading reading = Reading::Checked;
 };
 
-// fromWhole / toWhole, within [low, high].
-struct WholeKey
+// A number within [low, high]: fromWhole / toWhole for a WholeKey, fromDecimal / toDecimal for
+// a DecimalKey.
+template <typename Number> struct NumberKey
 {
     const char* name;
-    int DisplaySettings::*field;
-    int design;
-    int low;
-    int high;
-    std::optional<int> firstRun = {};
+    Number DisplaySettings::*field;
+    Number design;
+    Number low;
+    Number high;
+    std::optional<Number> firstRun = {};
 };
+using WholeKey = NumberKey<int>;
+using DecimalKey = NumberKey<double>;
 
 // One of two options, by the captions the settings page shows: fromWhole of 0 for the first
 // and of 1 for any other value; toWhole of 0 or 1.
@@ -65,17 +68,6 @@ struct OptionKey
     int design;
     std::array<const char*, 2> captions;
     std::optional<int> firstRun = {};
-};
-
-// fromDecimal / toDecimal, within [low, high].
-struct DecimalKey
-{
-    const char* name;
-    double DisplaySettings::*field;
-    double design;
-    double low;
-    double high;
-    std::optional<double> firstRun = {};
 };
 
 // The text as it is; a blank text reads as none.

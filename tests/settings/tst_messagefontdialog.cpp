@@ -1,3 +1,4 @@
+#include "WhenOpen.h"
 #include "settings/DisplaySettings.h"
 #include "settings/MessageFontDialog.h"
 #include "settings/SettingsStore.h"
@@ -17,21 +18,6 @@
 #include <functional>
 
 namespace {
-// Runs `step` on the next modal window of type T once it is open, without blocking the test.
-template <typename T> void whenOpen(std::function<void(T*)> step)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, step] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            step(w);
-        }
-    });
-    poll->start();
-}
-
 void press(QDialogButtonBox* box, QDialogButtonBox::StandardButton which)
 {
     QTest::mouseClick(box->button(which), Qt::LeftButton);

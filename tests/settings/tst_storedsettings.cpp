@@ -1,3 +1,4 @@
+#include "SettingsFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
@@ -14,7 +15,6 @@ class TestStoredSettings : public QObject
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void emptyStoreGivesFirstRunValues();
-    void saveAfterFirstRunLoad();
     void saveWritesEveryKey_data();
     void saveWritesEveryKey();
     void conversions_data();
@@ -41,91 +41,48 @@ void TestStoredSettings::emptyStoreGivesFirstRunValues()
     QVERIFY(!QFile::exists(dir.filePath("z.ini"))); // loading writes nothing
 }
 
-void TestStoredSettings::saveAfterFirstRunLoad()
-{
-    QTemporaryDir dir;
-    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    DisplaySettings s;
-    StoredSettings::load(*store, s);
-    QVERIFY(StoredSettings::save(*store, s).ok());
-    QFile f(dir.filePath("z.ini"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("[Settings]\n"
-                                     "AutoDisplay=True\n"
-                                     "DispDuration=2\n"
-                                     "DispInterval=1\n"
-                                     "FontBold=False\n"
-                                     "FontColor=0\n"
-                                     "FontItalic=False\n"
-                                     "FontName=Verdana\n"
-                                     "FontSize=10\n"
-                                     "RandomLocation=0\n"
-                                     "RandomMessage=0\n"
-                                     "RunAtSysTray=False\n"
-                                     "Strikethrough=False\n"
-                                     "Underline=False\n"));
-}
-
 void TestStoredSettings::saveWritesEveryKey_data()
 {
     // The fields a row changes from the design values, and the file a save then writes.
     QTest::addColumn<QString>("change");
     QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("design values") << ""
-                                   << QByteArray("[Settings]\n"
-                                                 "AutoDisplay=False\n"
-                                                 "DispDuration=2\n"
-                                                 "DispInterval=1\n"
-                                                 "FontBold=False\n"
-                                                 "FontColor=0\n"
-                                                 "FontItalic=False\n"
-                                                 "FontName=Verdana\n"
-                                                 "FontSize=8\n"
-                                                 "RandomLocation=0\n"
-                                                 "RandomMessage=0\n"
-                                                 "RunAtSysTray=False\n"
-                                                 "Strikethrough=False\n"
-                                                 "Underline=False\n");
+    QTest::newRow("after a first run's load") << "firstRun" << firstRunSettingsWith();
+    QTest::newRow("design values")
+        << "" << firstRunSettingsWith({{"AutoDisplay", "False"}, {"FontSize", "8"}});
     QTest::newRow("every field") << "all"
-                                 << QByteArray("[Settings]\n"
-                                               "AutoDisplay=True\n"
-                                               "DispDuration=7\n"
-                                               "DispInterval=24\n"
-                                               "FontBold=True\n"
-                                               "FontColor=-16777216\n"
-                                               "FontItalic=True\n"
-                                               "FontName=\"Comic, Sans\"\n"
-                                               "FontSize=1234.5679\n"
-                                               "RandomLocation=1\n"
-                                               "RandomMessage=1\n"
-                                               "RunAtSysTray=True\n"
-                                               "Strikethrough=True\n"
-                                               "Underline=True\n");
+                                 << firstRunSettingsWith({{"DispDuration", "7"},
+                                                          {"DispInterval", "24"},
+                                                          {"FontBold", "True"},
+                                                          {"FontColor", "-16777216"},
+                                                          {"FontItalic", "True"},
+                                                          {"FontName", "\"Comic, Sans\""},
+                                                          {"FontSize", "1234.5679"},
+                                                          {"RandomLocation", "1"},
+                                                          {"RandomMessage", "1"},
+                                                          {"RunAtSysTray", "True"},
+                                                          {"Strikethrough", "True"},
+                                                          {"Underline", "True"}});
     // The two options are stored as 0 for the first and 1 for any other; the lists' indexes
     // as they are.
     QTest::newRow("out of range") << "range"
-                                  << QByteArray("[Settings]\n"
-                                                "AutoDisplay=False\n"
-                                                "DispDuration=-1\n"
-                                                "DispInterval=30\n"
-                                                "FontBold=False\n"
-                                                "FontColor=0\n"
-                                                "FontItalic=False\n"
-                                                "FontName=Verdana\n"
-                                                "FontSize=9.375\n"
-                                                "RandomLocation=1\n"
-                                                "RandomMessage=1\n"
-                                                "RunAtSysTray=False\n"
-                                                "Strikethrough=False\n"
-                                                "Underline=False\n");
+                                  << firstRunSettingsWith({{"AutoDisplay", "False"},
+                                                           {"DispDuration", "-1"},
+                                                           {"DispInterval", "30"},
+                                                           {"FontSize", "9.375"},
+                                                           {"RandomLocation", "1"},
+                                                           {"RandomMessage", "1"}});
 }
 
 void TestStoredSettings::saveWritesEveryKey()
 {
     QFETCH(QString, change);
     QFETCH(QByteArray, stored);
+    QTemporaryDir dir;
+    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
-    if (change == "all") {
+    if (change == "firstRun") {
+        StoredSettings::load(*store, s);
+    } else if (change == "all") {
         s.AutoDisplay = true;
         s.DispInterval = 24;
         s.DispDuration = 7;
@@ -143,8 +100,6 @@ void TestStoredSettings::saveWritesEveryKey()
         s.RandomLocation = -1;
         s.FontSize = 9.375;
     }
-    QTemporaryDir dir;
-    auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     QVERIFY(StoredSettings::save(*store, s).ok());
     QFile f(dir.filePath("z.ini"));
     QVERIFY(f.open(QIODevice::ReadOnly));

@@ -1,7 +1,9 @@
 // The settings page is the settings in memory: what the user picks is what the show uses and
 // what the next save stores, and what was stored is what the page shows.
 #include "RecordingPrompt.h"
+#include "SettingsFile.h"
 #include "TestFiles.h"
+#include "WhenOpen.h"
 #include "core/AppFolder.h"
 #include "core/AtomicWrite.h"
 #include "core/Browser.h"
@@ -10,13 +12,10 @@
 #include "settings/LogonLaunch.h"
 #include "settings/MessageFontDialog.h"
 #include "settings/SettingsStore.h"
-#include "settings/StoredSettings.h"
 #include "ui/FrmAll.h"
 #include "ui/ImageButton.h"
 #include "ui/SettingsPage.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -28,8 +27,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 
 using namespace TestFiles;
 
@@ -39,19 +36,44 @@ struct NoBrowser : Browser
     bool openUrl(const QUrl&) override { return true; }
 };
 
-// Runs `act` on the font dialog once it is open.
-void whenFontDialogOpens(std::function<void(MessageFontDialog*)> act)
+// The main window on a one-program library, with its settings file (`settings`, or none when
+// empty) and its log-on entry in a folder of their own.
+struct Window
 {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* d = qobject_cast<MessageFontDialog*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(d);
-        }
-    });
-    poll->start(20);
-}
+    RecordingPrompt prompt;
+    NoBrowser browser;
+    QTemporaryDir dir;
+    QString ini = dir.filePath("config/zentrivo/zentrivo.ini");
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<FrmAll> frm;
+
+    explicit Window(const QByteArray& settings)
+    {
+        Prompt::set(&prompt);
+        Browser::set(&browser);
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
+        const QString app = dir.filePath("app");
+        writeFile(app + "/plugins/Calm.txt", rec("breathe"));
+        writeFile(app + "/FileNames.txt", rec("Calm"));
+        AppFolder::setOverride(app);
+        AppFolder::setBaseNameOverride("zentrivo");
+        LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
+        if (!settings.isEmpty())
+            writeFile(ini, settings);
+        store = SettingsStore::atIniFile(ini);
+        frm = std::make_unique<FrmAll>(*store);
+    }
+    ~Window()
+    {
+        frm.reset();
+        LogonLaunch::setExecutablePathOverride({});
+        AppFolder::setOverride({});
+        Prompt::set(nullptr);
+        Browser::set(nullptr);
+    }
+    SettingsPage* page() const { return frm->Picture3; }
+    void click(QWidget* w) const { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, 6)); }
+};
 } // namespace
 
 class TestSettingsPage : public QObject
@@ -208,36 +230,20 @@ void TestSettingsPage::sessionStoresTheseBytes_data()
     QTest::addColumn<QByteArray>("before"); // the settings file at launch; empty: none
     QTest::addColumn<bool>("changeEverything");
     QTest::addColumn<QByteArray>("after"); // the settings file after leaving
-    QTest::newRow("first run") << QByteArray() << false
-                               << QByteArray("[Settings]\n"
-                                             "AutoDisplay=True\n"
-                                             "DispDuration=2\n"
-                                             "DispInterval=1\n"
-                                             "FontBold=False\n"
-                                             "FontColor=0\n"
-                                             "FontItalic=False\n"
-                                             "FontName=Verdana\n"
-                                             "FontSize=10\n"
-                                             "RandomLocation=0\n"
-                                             "RandomMessage=0\n"
-                                             "RunAtSysTray=False\n"
-                                             "Strikethrough=False\n"
-                                             "Underline=False\n");
+    QTest::newRow("first run") << QByteArray() << false << firstRunSettingsWith();
     QTest::newRow("every setting changed") << QByteArray("[Settings]\nAutoDisplay=False\n") << true
-                                           << QByteArray("[Settings]\n"
-                                                         "AutoDisplay=True\n"
-                                                         "DispDuration=7\n"
-                                                         "DispInterval=24\n"
-                                                         "FontBold=True\n"
-                                                         "FontColor=5649426\n"
-                                                         "FontItalic=True\n"
-                                                         "FontName=DejaVu Serif\n"
-                                                         "FontSize=12.5\n"
-                                                         "RandomLocation=1\n"
-                                                         "RandomMessage=1\n"
-                                                         "RunAtSysTray=True\n"
-                                                         "Strikethrough=True\n"
-                                                         "Underline=True\n");
+                                           << firstRunSettingsWith({{"DispDuration", "7"},
+                                                                    {"DispInterval", "24"},
+                                                                    {"FontBold", "True"},
+                                                                    {"FontColor", "5649426"},
+                                                                    {"FontItalic", "True"},
+                                                                    {"FontName", "DejaVu Serif"},
+                                                                    {"FontSize", "12.5"},
+                                                                    {"RandomLocation", "1"},
+                                                                    {"RandomMessage", "1"},
+                                                                    {"RunAtSysTray", "True"},
+                                                                    {"Strikethrough", "True"},
+                                                                    {"Underline", "True"}});
 }
 
 // The settings file a session leaves behind, byte for byte: what every control stores, in
@@ -247,62 +253,39 @@ void TestSettingsPage::sessionStoresTheseBytes()
     QFETCH(QByteArray, before);
     QFETCH(bool, changeEverything);
     QFETCH(QByteArray, after);
-    RecordingPrompt prompt;
-    NoBrowser browser;
-    Prompt::set(&prompt);
-    Browser::set(&browser);
-    QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
-    const QString app = dir.filePath("app");
-    writeFile(app + "/plugins/Calm.txt", rec("breathe"));
-    writeFile(app + "/FileNames.txt", rec("Calm"));
-    AppFolder::setOverride(app);
-    AppFolder::setBaseNameOverride("zentrivo");
-    LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
-    const QString ini = dir.filePath("config/zentrivo/zentrivo.ini");
-    if (!before.isEmpty())
-        writeFile(ini, before);
-    auto store = SettingsStore::atIniFile(ini);
-    {
-        FrmAll frm(*store);
-        QVERIFY(frm.Form_Load({}));
-        if (changeEverything) {
-            frm.mnuPop_Click();
-            frm.ShowPage(frm.Picture3);
-            SettingsPage* page = frm.Picture3;
-            page->cboDispInterval->setCurrentIndex(24);
-            page->cboDispDuration->setCurrentIndex(7);
-            QTest::mouseClick(page->optMessage[1], Qt::LeftButton, {}, QPoint(6, 6));
-            QTest::mouseClick(page->optLocation[1], Qt::LeftButton, {}, QPoint(6, 6));
-            QTest::mouseClick(page->optRun, Qt::LeftButton, {}, QPoint(6, 6));
-            QTest::mouseClick(page->chkSysTray, Qt::LeftButton, {}, QPoint(6, 6));
-            // The tray box is stored at once, on its own.
-            QCOMPARE(readFile(ini), before + "RunAtSysTray=True\n");
-            bool confirmed = false;
-            whenFontDialogOpens([&](MessageFontDialog* d) {
-                d->cboFace->setEditText("DejaVu Serif");
-                d->txtSize->setValue(12.5);
-                d->chkBold->setChecked(true);
-                d->chkItalic->setChecked(true);
-                d->chkStrikeout->setChecked(true);
-                d->chkUnderline->setChecked(true);
-                d->setShownColor(QColor(0x12, 0x34, 0x56));
-                d->buttons->button(QDialogButtonBox::Ok)->click();
-                confirmed = true;
-            });
-            QTest::mouseClick(page->picFont, Qt::LeftButton, {}, QPoint(5, 5));
-            QVERIFY(confirmed);
-            frm.showCycle->cmdStart_Click();
-            QVERIFY(frm.showCycle->isShowing());
-        }
-        frm.Unload(1);
+    Window w(before);
+    QVERIFY(w.frm->Form_Load({}));
+    if (changeEverything) {
+        w.frm->mnuPop_Click();
+        w.frm->ShowPage(w.page());
+        w.page()->cboDispInterval->setCurrentIndex(24);
+        w.page()->cboDispDuration->setCurrentIndex(7);
+        w.click(w.page()->optMessage[1]);
+        w.click(w.page()->optLocation[1]);
+        w.click(w.page()->optRun);
+        w.click(w.page()->chkSysTray);
+        // The tray box is stored at once, on its own.
+        QCOMPARE(readFile(w.ini), before + "RunAtSysTray=True\n");
+        bool confirmed = false;
+        whenOpen<MessageFontDialog>([&](MessageFontDialog* d) {
+            d->cboFace->setEditText("DejaVu Serif");
+            d->txtSize->setValue(12.5);
+            d->chkBold->setChecked(true);
+            d->chkItalic->setChecked(true);
+            d->chkStrikeout->setChecked(true);
+            d->chkUnderline->setChecked(true);
+            d->setShownColor(QColor(0x12, 0x34, 0x56));
+            d->buttons->button(QDialogButtonBox::Ok)->click();
+            confirmed = true;
+        });
+        w.click(w.page()->picFont);
+        QVERIFY(confirmed);
+        w.frm->showCycle->cmdStart_Click();
+        QVERIFY(w.frm->showCycle->isShowing());
     }
-    QCOMPARE(readFile(ini), after);
-    QVERIFY(prompt.shown.isEmpty());
-    LogonLaunch::setExecutablePathOverride({});
-    AppFolder::setOverride({});
-    Prompt::set(nullptr);
-    Browser::set(nullptr);
+    w.frm->Unload(1);
+    QCOMPARE(readFile(w.ini), after);
+    QVERIFY(w.prompt.shown.isEmpty());
 }
 
 void TestSettingsPage::failuresAreToldByTheWindow_data()
@@ -321,48 +304,31 @@ void TestSettingsPage::failuresAreToldByTheWindow()
 {
     QFETCH(QString, fails);
     QFETCH(QString, told);
-    RecordingPrompt prompt;
-    Prompt::set(&prompt);
-    QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
-    const QString app = dir.filePath("app");
-    writeFile(app + "/plugins/Calm.txt", rec("breathe"));
-    writeFile(app + "/FileNames.txt", rec("Calm"));
-    AppFolder::setOverride(app);
-    AppFolder::setBaseNameOverride("zentrivo");
-    LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
-    const QString ini = dir.filePath("config/zentrivo/zentrivo.ini");
     const QByteArray before = "[Settings]\nAutoDisplay=False\n";
-    writeFile(ini, before);
-    auto store = SettingsStore::atIniFile(ini);
-    FrmAll frm(*store);
-    QVERIFY(frm.Form_Load({}));
-    frm.ShowPage(frm.Picture3);
-    SettingsPage* page = frm.Picture3;
+    Window w(before);
+    QVERIFY(w.frm->Form_Load({}));
+    w.frm->ShowPage(w.page());
     if (fails == "entry") {
-        writeFile(dir.filePath("config/autostart"), "a file where the folder should be");
-        QTest::mouseClick(page->optRun, Qt::LeftButton, {}, QPoint(6, 6));
-        QCOMPARE(prompt.shown.size(), 1);
-        QCOMPARE(prompt.shown[0].text, told);
-        QCOMPARE(prompt.shown[0].icon, Prompt::Icon::None);
+        writeFile(w.dir.filePath("config/autostart"), "a file where the folder should be");
+        w.click(w.page()->optRun);
+        QCOMPARE(w.prompt.shown.size(), 1);
+        QCOMPARE(w.prompt.shown[0].text, told);
+        QCOMPARE(w.prompt.shown[0].icon, Prompt::Icon::None);
         // The choice is on the page all the same, as it was.
-        QVERIFY(page->optRun->isChecked());
-        QVERIFY(page->chkSysTray->isEnabled());
+        QVERIFY(w.page()->optRun->isChecked());
+        QVERIFY(w.page()->chkSysTray->isEnabled());
     } else {
-        QTest::mouseClick(page->optRun, Qt::LeftButton, {}, QPoint(6, 6));
+        w.click(w.page()->optRun);
         AtomicWrite::failAtForTests(AtomicWrite::Step::Commit);
-        QTest::mouseClick(page->chkSysTray, Qt::LeftButton, {}, QPoint(6, 6));
-        QTest::mouseClick(page->chkSysTray, Qt::LeftButton, {}, QPoint(6, 6));
+        w.click(w.page()->chkSysTray);
+        w.click(w.page()->chkSysTray);
         AtomicWrite::failAtForTests(AtomicWrite::Step::None);
-        QCOMPARE(readFile(ini), before);
-        QCOMPARE(prompt.shown.size(), 1); // once a run
-        QCOMPARE(prompt.shown[0].text, told.arg(QDir::toNativeSeparators(ini)));
-        QCOMPARE(prompt.shown[0].icon, Prompt::Icon::Critical);
+        QCOMPARE(readFile(w.ini), before);
+        QCOMPARE(w.prompt.shown.size(), 1); // once a run
+        QCOMPARE(w.prompt.shown[0].text, told.arg(QDir::toNativeSeparators(w.ini)));
+        QCOMPARE(w.prompt.shown[0].icon, Prompt::Icon::Critical);
     }
-    QCOMPARE(prompt.shown[0].buttons, Prompt::Buttons::Ok);
-    LogonLaunch::setExecutablePathOverride({});
-    AppFolder::setOverride({});
-    Prompt::set(nullptr);
+    QCOMPARE(w.prompt.shown[0].buttons, Prompt::Buttons::Ok);
 }
 
 QTEST_MAIN(TestSettingsPage)
