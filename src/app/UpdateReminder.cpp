@@ -21,8 +21,9 @@ void storeToday(SettingsStore& store)
 {
     // A store that cannot be written keeps the old date, so the question simply comes again
     // at the next launch.
-    store.SaveSetting(UpdateReminder::section(), UpdateReminder::storedKey(),
-                      UpdateReminder::encode(Clock::current().today().toString(dateFormat())));
+    (void)store.SaveSetting(
+        UpdateReminder::section(), UpdateReminder::storedKey(),
+        UpdateReminder::encode(Clock::current().today().toString(dateFormat())));
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "display/FrmDisp.h"
 #include "display/RandomSource.h"
 #include "settings/DisplaySettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
@@ -58,7 +59,7 @@ void ShowCycle::startShow()
 void ShowCycle::stopShow()
 {
     const std::optional<bool> stored = SettingsText::toBool(
-        m_store.GetSetting(StoredSettings::kSection, QStringLiteral("AutoDisplay")));
+        m_store.GetSetting(StoredSettings::kSection, QLatin1String(SettingKeys::AutoDisplay.name)));
     if (stored && !*stored)
         return;
     m_pacingClock.stop();

@@ -19,28 +19,34 @@ struct DurationChoices
     static constexpr int milliseconds(int index) { return values[std::size_t(index)]; }
 };
 
-// The settings the running program holds, one field per stored key plus RunAtStartup.
+// The settings the running program holds, one field per stored key plus RunAtStartup. Each
+// stored field's key, range and defaults are in SettingKeys.h; a new DisplaySettings holds the
+// design defaults.
 struct DisplaySettings
 {
-    int DispInterval = 1;   // index into IntervalChoices
-    int DispDuration = 2;   // index into DurationChoices
-    int RandomMessage = 0;  // 0 "Random", 1 "As Written"
-    int RandomLocation = 0; // 0 "Randomly on the Screen", 1 "Centre of the Screen"
-    qint32 FontColor = 0;   // 0x00BBGGRR
-    QString FontName = QStringLiteral("Verdana");
-    double FontSize = 8;
-    bool FontBold = false;
-    bool FontItalic = false;
-    bool Strikethrough = false;
-    bool Underline = false;
-    bool AutoDisplay = false;
-    bool RunAtSysTray = false;
+    DisplaySettings();
+
+    int DispInterval{};   // index into IntervalChoices
+    int DispDuration{};   // index into DurationChoices
+    int RandomMessage{};  // the option of SettingKeys::RandomMessage
+    int RandomLocation{}; // the option of SettingKeys::RandomLocation
+    qint32 FontColor{};   // 0x00BBGGRR
+    QString FontName;
+    double FontSize{}; // points
+    bool FontBold{};
+    bool FontItalic{};
+    bool Strikethrough{};
+    bool Underline{};
+    bool AutoDisplay{};
+    bool RunAtSysTray{};
+    // Not stored: the log-on entry is the only record of this choice.
     bool RunAtStartup = false;
 
     int intervalMs() const { return IntervalChoices::seconds(DispInterval) * 1000; }
     int durationMs() const { return DurationChoices::milliseconds(DispDuration); }
 
-    // The message font and colour as Qt knows them.
+    // The message font and colour as Qt knows them. The font's face is FontName read as Qt
+    // reads a face name (a comma separates faces to try in turn).
     QFont messageFont() const;
     void setMessageFont(const QFont& font);
     static QColor colorFromValue(qint32 value); // 0x00BBGGRR

@@ -1,7 +1,6 @@
 #include "settings/LogonLaunch.h"
 
 #include "core/AtomicWrite.h"
-#include "core/Prompt.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,24 +15,23 @@ QString& executableOverride()
     return value;
 }
 
-void report(const QString& text)
+// The user is told the number of the step that failed, for the Run key and the autostart entry
+// alike.
+Outcome failedOpening(int number)
 {
-    Prompt::current().ask(text, Prompt::Icon::None, Prompt::Buttons::Ok);
+    return Outcome::failed(QStringLiteral("Error ") + QString::number(number) +
+                           QStringLiteral(" opening key\r\n"));
 }
 
-void reportOpening(int number)
+Outcome failedSetting(int number)
 {
-    report(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" opening key\r\n"));
+    return Outcome::failed(QStringLiteral("Error ") + QString::number(number) +
+                           QStringLiteral(" setting key\r\n"));
 }
 
-void reportSetting(int number)
+Outcome failedOther(int number, const QString& description)
 {
-    report(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" setting key\r\n"));
-}
-
-void reportOther(int number, const QString& description)
-{
-    report(QString::number(number) + QLatin1Char(' ') + description);
+    return Outcome::failed(QString::number(number) + QLatin1Char(' ') + description);
 }
 
 // One argument of a desktop entry's Exec line, quoted so that spaces and the characters the
@@ -86,7 +84,7 @@ void LogonLaunch::setExecutablePathOverride(const QString& path)
     executableOverride() = path;
 }
 
-void LogonLaunch::UpdateRunValue(const QString& name, const QString& folder, bool run)
+Outcome LogonLaunch::UpdateRunValue(const QString& name, const QString& folder, bool run)
 {
     // The folder is where the program runs from now, so a program that was moved registers
     // its new place.
@@ -97,9 +95,9 @@ void LogonLaunch::UpdateRunValue(const QString& name, const QString& folder, boo
     QSettings runKey(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
                                     "CurrentVersion\\Run"),
                      QSettings::NativeFormat);
-    writeRunValue(runKey, name, executable, run);
+    return writeRunValue(runKey, name, executable, run);
 #else
-    writeAutostartEntry(name, executable, run);
+    return writeAutostartEntry(name, executable, run);
 #endif
 }
 
@@ -125,13 +123,11 @@ QString LogonLaunch::runValueData(const QString& executablePath)
     return QLatin1Char('"') + path + QStringLiteral(".exe\" /STARTUP");
 }
 
-void LogonLaunch::writeRunValue(QSettings& runKey, const QString& name,
-                                const QString& executablePath, bool run)
+Outcome LogonLaunch::writeRunValue(QSettings& runKey, const QString& name,
+                                   const QString& executablePath, bool run)
 {
-    if (!runKey.isWritable()) {
-        reportOpening(QSettings::AccessError);
-        return;
-    }
+    if (!runKey.isWritable())
+        return failedOpening(QSettings::AccessError);
     if (run)
         runKey.setValue(name, runValueData(executablePath));
     else
@@ -139,17 +135,16 @@ void LogonLaunch::writeRunValue(QSettings& runKey, const QString& name,
     runKey.sync();
     // A value that could not be deleted is not reported: the next start-up shows it again.
     if (!run)
-        return;
+        return {};
     switch (runKey.status()) {
     case QSettings::NoError:
         break;
     case QSettings::AccessError:
-        reportSetting(QSettings::AccessError);
-        break;
+        return failedSetting(QSettings::AccessError);
     case QSettings::FormatError:
-        reportOther(QSettings::FormatError, QStringLiteral("The Run key could not be read"));
-        break;
+        return failedOther(QSettings::FormatError, QStringLiteral("The Run key could not be read"));
     }
+    return {};
 }
 
 bool LogonLaunch::hasRunValue(QSettings& runKey, const QString& name)
@@ -177,30 +172,27 @@ QByteArray LogonLaunch::autostartEntry(const QString& executablePath)
            exec.toUtf8() + '\n';
 }
 
-void LogonLaunch::writeAutostartEntry(const QString& name, const QString& executablePath, bool run)
+Outcome LogonLaunch::writeAutostartEntry(const QString& name, const QString& executablePath,
+                                         bool run)
 {
     const QString path = autostartFilePath(name);
     if (!run) {
         // A missing entry is no error, and a failure to delete is not reported.
         if (!path.isEmpty())
             QFile::remove(path);
-        return;
+        return {};
     }
-    if (path.isEmpty()) {
-        reportOther(QFileDevice::OpenError,
-                    QStringLiteral("The folder for autostart entries is unknown"));
-        return;
-    }
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        reportOpening(QFileDevice::OpenError);
-        return;
-    }
-    // The user is told the number of the step that failed, as for the Run key.
+    if (path.isEmpty())
+        return failedOther(QFileDevice::OpenError,
+                           QStringLiteral("The folder for autostart entries is unknown"));
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return failedOpening(QFileDevice::OpenError);
     const AtomicWrite::Result written = AtomicWrite::replace(path, autostartEntry(executablePath));
     if (written.failedStep == AtomicWrite::Step::Open)
-        reportOpening(written.error);
-    else if (!written.ok())
-        reportSetting(written.error);
+        return failedOpening(written.error);
+    if (!written.ok())
+        return failedSetting(written.error);
+    return {};
 }
 
 bool LogonLaunch::hasAutostartEntry(const QString& name)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,9 +15,10 @@ class LogonLaunch
 {
 public:
     // Writes (run true) or removes (run false) the log-on entry called `name` for the
-    // executable of that file name in `folder`. Failures to write are reported to the user;
-    // a missing entry to remove is no error.
-    static void UpdateRunValue(const QString& name, const QString& folder, bool run);
+    // executable of that file name in `folder`. When writing fails, why() is the whole text
+    // the user is shown, with the number of the step that failed; a missing entry to remove,
+    // or one that could not be removed, is no failure.
+    static Outcome UpdateRunValue(const QString& name, const QString& folder, bool run);
     // Whether a log-on entry called `name` exists; every failure answers false.
     static bool HasRunValue(const QString& name);
 
@@ -26,13 +29,14 @@ public:
     // The Run value on any QSettings opened at the Run key (the registry on Windows, an INI
     // file in tests).
     static QString runValueData(const QString& executablePath);
-    static void writeRunValue(QSettings& runKey, const QString& name, const QString& executablePath,
-                              bool run);
+    static Outcome writeRunValue(QSettings& runKey, const QString& name,
+                                 const QString& executablePath, bool run);
     static bool hasRunValue(QSettings& runKey, const QString& name);
 
     // The XDG autostart entry.
     static QString autostartFilePath(const QString& name);
     static QByteArray autostartEntry(const QString& executablePath);
-    static void writeAutostartEntry(const QString& name, const QString& executablePath, bool run);
+    static Outcome writeAutostartEntry(const QString& name, const QString& executablePath,
+                                       bool run);
     static bool hasAutostartEntry(const QString& name);
 };

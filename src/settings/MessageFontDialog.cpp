@@ -1,6 +1,7 @@
 #include "settings/MessageFontDialog.h"
 
 #include "settings/DisplaySettings.h"
+#include "settings/SettingKeys.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -36,8 +37,7 @@ MessageFontDialog::MessageFontDialog(QWidget* parent) : QDialog(parent)
     cboFace->setInsertPolicy(QComboBox::NoInsert);
     txtSize = new QDoubleSpinBox(this);
     txtSize->setDecimals(kSizeDecimals);
-    // The sizes the settings store reads back.
-    txtSize->setRange(1, 1638);
+    txtSize->setRange(SettingKeys::FontSize.low, SettingKeys::FontSize.high);
     txtSize->setSingleStep(1);
     txtSize->setSuffix(QStringLiteral(" pt"));
 
@@ -83,46 +83,30 @@ MessageFontDialog::MessageFontDialog(QWidget* parent) : QDialog(parent)
         connect(box, &QCheckBox::toggled, this, &MessageFontDialog::updatePreview);
     connect(cmdColor, &QPushButton::clicked, this, &MessageFontDialog::chooseColor);
 
-    showFields();
+    const DisplaySettings design;
+    showFields(design.messageFont(), DisplaySettings::colorFromValue(design.FontColor));
 }
 
-void MessageFontDialog::presetFrom(const DisplaySettings& s)
+bool MessageFontDialog::ShowFont(QFont& font, QColor& color)
 {
-    FontName = s.FontName;
-    FontSize = s.FontSize;
-    FontBold = s.FontBold;
-    FontItalic = s.FontItalic;
-    FontStrikethru = s.Strikethrough;
-    FontUnderline = s.Underline;
-    Color = s.FontColor;
-}
-
-bool MessageFontDialog::ShowFont()
-{
-    showFields();
+    showFields(font, color);
     if (exec() != QDialog::Accepted)
         return false;
-    takeFields();
+    font = takeFields(font);
+    color = m_color;
     return true;
-}
-
-void MessageFontDialog::copyTo(DisplaySettings& s) const
-{
-    s.FontName = FontName;
-    s.FontBold = FontBold;
-    s.FontItalic = FontItalic;
-    s.FontSize = FontSize;
-    s.Strikethrough = FontStrikethru;
-    s.Underline = FontUnderline;
-    s.FontColor = Color;
 }
 
 bool MessageFontDialog::chooseFor(DisplaySettings& settings)
 {
-    presetFrom(settings);
-    if (!ShowFont())
+    QFont font = settings.messageFont();
+    // The face as stored, whole: here a comma is part of its name.
+    font.setFamily(settings.FontName);
+    QColor color = DisplaySettings::colorFromValue(settings.FontColor);
+    if (!ShowFont(font, color))
         return false;
-    copyTo(settings);
+    settings.setMessageFont(font);
+    settings.FontColor = DisplaySettings::valueFromColor(color);
     return true;
 }
 
@@ -135,33 +119,30 @@ void MessageFontDialog::setShownColor(const QColor& color)
     updatePreview();
 }
 
-void MessageFontDialog::showFields()
+void MessageFontDialog::showFields(const QFont& font, const QColor& color)
 {
     const QSignalBlocker block(cboFace);
-    cboFace->setCurrentFont(QFont(FontName));
+    cboFace->setCurrentFont(QFont(font.family()));
     // A face this system lacks is still the one chosen: show its name, not a stand-in's.
-    cboFace->setEditText(FontName);
-    txtSize->setValue(FontSize);
-    chkBold->setChecked(FontBold);
-    chkItalic->setChecked(FontItalic);
-    chkStrikeout->setChecked(FontStrikethru);
-    chkUnderline->setChecked(FontUnderline);
-    setShownColor(DisplaySettings::colorFromValue(Color));
+    cboFace->setEditText(font.family());
+    txtSize->setValue(font.pointSizeF());
+    chkBold->setChecked(font.bold());
+    chkItalic->setChecked(font.italic());
+    chkStrikeout->setChecked(font.strikeOut());
+    chkUnderline->setChecked(font.underline());
+    setShownColor(color);
 }
 
-void MessageFontDialog::takeFields()
+QFont MessageFontDialog::takeFields(const QFont& shown) const
 {
+    QFont font = shownFont();
+    // The face as the box holds it, whole; an empty box keeps the face.
     const QString face = cboFace->currentText().trimmed();
-    if (!face.isEmpty())
-        FontName = face;
+    font.setFamily(face.isEmpty() ? shown.family() : face);
     // The box shows the size rounded; an untouched box keeps the exact size.
-    if (!qFuzzyCompare(txtSize->value(), shownSize(FontSize)))
-        FontSize = txtSize->value();
-    FontBold = chkBold->isChecked();
-    FontItalic = chkItalic->isChecked();
-    FontStrikethru = chkStrikeout->isChecked();
-    FontUnderline = chkUnderline->isChecked();
-    Color = DisplaySettings::valueFromColor(m_color);
+    if (qFuzzyCompare(txtSize->value(), shownSize(shown.pointSizeF())))
+        font.setPointSizeF(shown.pointSizeF());
+    return font;
 }
 
 void MessageFontDialog::chooseColor()

@@ -2,7 +2,7 @@
 
 #include <QColor>
 #include <QDialog>
-#include <QString>
+#include <QFont>
 
 class QCheckBox;
 class QDialogButtonBox;
@@ -13,34 +13,23 @@ class QPushButton;
 struct DisplaySettings;
 
 // The chooser of the message font: face, bold, italic, size in points, strikeout, underline
-// and colour, with a preview. The main window keeps one for the whole run. Its fields change
-// only when the user confirms; every opening starts from the message font in use, which a
-// confirmed choice has become, so the last confirmed state is what the next opening shows.
+// and colour, with a preview. The main window keeps one for the whole run. Every opening
+// starts from the message font in use, which a confirmed choice has become, so the last
+// confirmed state is what the next opening shows.
 class MessageFontDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit MessageFontDialog(QWidget* parent = nullptr);
 
-    // The dialog's state.
-    QString FontName;
-    double FontSize = 8; // points
-    bool FontBold = false;
-    bool FontItalic = false;
-    bool FontStrikethru = false;
-    bool FontUnderline = false;
-    qint32 Color = 0; // 0x00BBGGRR
-
-    void presetFrom(const DisplaySettings& settings);
-    // Modal. True when the user confirmed; the fields then hold the choice. Cancel leaves
-    // every field as it was.
-    bool ShowFont();
-    // Face, bold, italic, size, strikeout, underline, colour, in that order. Stores nothing:
-    // the settings store sees the choice at the next save of the settings.
-    void copyTo(DisplaySettings& settings) const;
+    // Modal, opening on `font` and `color`. True when the user confirmed; they then hold the
+    // choice. Cancel leaves both as they were. The face is the font's family() exactly as
+    // given, also one this system lacks.
+    bool ShowFont(QFont& font, QColor& color);
 
     // All of the font command: opens on the font in use and, when the user confirms, makes
-    // the choice the font in use. True when confirmed.
+    // the choice the font in use. True when confirmed. Stores nothing: the settings store
+    // sees the choice at the next save of the settings.
     bool chooseFor(DisplaySettings& settings);
 
     // The colour the dialog shows now, confirmed or not.
@@ -58,8 +47,8 @@ public:
     QDialogButtonBox* buttons;
 
 private:
-    void showFields();
-    void takeFields();
+    void showFields(const QFont& font, const QColor& color);
+    QFont takeFields(const QFont& shown) const;
     void chooseColor();
     void updatePreview();
     QFont shownFont() const;

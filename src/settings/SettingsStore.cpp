@@ -67,46 +67,46 @@ QString SettingsStore::GetSetting(const QString& section, const QString& key,
     return value.toString();
 }
 
-bool SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& text)
+Outcome SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& text)
 {
-    return SaveSettings(section, {{key, text}}) == 0;
+    return SaveSettings(section, {{key, text}});
 }
 
-int SettingsStore::SaveSettings(const QString& section,
-                                const QList<QPair<QString, QString>>& keysAndTexts)
+Outcome SettingsStore::SaveSettings(const QString& section,
+                                    const QList<QPair<QString, QString>>& keysAndTexts)
 {
     if (m_iniPath.isEmpty()) {
         for (const auto& [key, text] : keysAndTexts)
             m_settings->setValue(section + QLatin1Char('/') + key, text);
         m_settings->sync();
-        m_lastError = m_settings->status() == QSettings::NoError
-                          ? QString()
-                          : QStringLiteral("The registry could not be written.");
-    } else {
-        m_lastError = saveToIniFile(section, keysAndTexts);
-        // Read afresh next time: QSettings may take a file replaced within the same
-        // millisecond and of the same size for the one it read before.
-        m_settings.reset();
+        if (m_settings->status() != QSettings::NoError)
+            return Outcome::failed(QStringLiteral("The registry could not be written."));
+        return {};
     }
-    return m_lastError.isEmpty() ? 0 : int(keysAndTexts.size());
+    const Outcome saved = saveToIniFile(section, keysAndTexts);
+    // Read afresh next time: QSettings may take a file replaced within the same millisecond
+    // and of the same size for the one it read before.
+    m_settings.reset();
+    return saved;
 }
 
 // QSettings writes the INI text, but it does not notice when its own save runs out of disk:
 // it renames a cut file over the old one all the same. So it writes a scratch copy, the copy
 // is read back and checked key by key, and only then replaces the real file all at once.
-QString SettingsStore::saveToIniFile(const QString& section,
+Outcome SettingsStore::saveToIniFile(const QString& section,
                                      const QList<QPair<QString, QString>>& keysAndTexts)
 {
     const ReadFile::Result current = ReadFile::read(m_iniPath);
     if (const Outcome may = ReadFile::mayReplace(current); !may.ok())
-        return QStringLiteral("It %1.").arg(may.why());
+        return Outcome::failed(QStringLiteral("It %1.").arg(may.why()));
     const QTemporaryDir scratch;
     if (!scratch.isValid())
-        return QStringLiteral("No scratch folder could be made (%1).").arg(scratch.errorString());
+        return Outcome::failed(
+            QStringLiteral("No scratch folder could be made (%1).").arg(scratch.errorString()));
     const QString copyPath = scratch.filePath(QStringLiteral("settings.ini"));
     if (current.ok()) {
         if (const Outcome copied = AtomicWrite::write(copyPath, current.bytes); !copied.ok())
-            return copied.why();
+            return copied;
     }
     QStringList keys;
     QList<QVariant> values;
@@ -116,7 +116,7 @@ QString SettingsStore::saveToIniFile(const QString& section,
             copy.setValue(section + QLatin1Char('/') + key, text);
         copy.sync();
         if (copy.status() != QSettings::NoError)
-            return QStringLiteral("Its new text could not be made.");
+            return Outcome::failed(QStringLiteral("Its new text could not be made."));
         keys = copy.allKeys();
         for (const QString& key : keys)
             values.append(copy.value(key));
@@ -128,10 +128,11 @@ QString SettingsStore::saveToIniFile(const QString& section,
         for (qsizetype i = 0; same && i < keys.size(); ++i)
             same = check.value(keys.at(i)) == values.at(i);
         if (!same)
-            return QStringLiteral("Its new text could not be written whole (is the disk full?).");
+            return Outcome::failed(
+                QStringLiteral("Its new text could not be written whole (is the disk full?)."));
     }
     QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
-    return AtomicWrite::write(m_iniPath, written.bytes).why();
+    return AtomicWrite::write(m_iniPath, written.bytes);
 }
 
 QString SettingsStore::fileName() const

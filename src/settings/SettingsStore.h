@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -27,15 +29,15 @@ public:
     // file cannot be read.
     QString GetSetting(const QString& section, const QString& key,
                        const QString& fallback = QString()) const;
-    // Stores the text, replacing an existing value; false when it could not be stored.
-    bool SaveSetting(const QString& section, const QString& key, const QString& text);
-    // Stores several keys of one section with a single rewrite of the store; returns how many
-    // could not be stored (all or none). A file that exists but cannot be read is never
-    // written over: the keys it holds would be lost.
-    int SaveSettings(const QString& section, const QList<QPair<QString, QString>>& keysAndTexts);
+    // Stores the text, replacing an existing value.
+    Outcome SaveSetting(const QString& section, const QString& key, const QString& text);
+    // Stores several keys of one section with a single rewrite of the store: all of them or
+    // none. A file that exists but cannot be read is never written over: the keys it holds
+    // would be lost. When it fails, why() is a sentence or the system's words, to follow the
+    // name of the file.
+    Outcome SaveSettings(const QString& section,
+                         const QList<QPair<QString, QString>>& keysAndTexts);
 
-    // Why the last save failed, or an empty string.
-    QString lastError() const { return m_lastError; }
     QString fileName() const;
 
 private:
@@ -44,10 +46,9 @@ private:
     };
     SettingsStore(IniTag, const QString& iniPath);
     QSettings* reader() const;
-    QString saveToIniFile(const QString& section,
+    Outcome saveToIniFile(const QString& section,
                           const QList<QPair<QString, QString>>& keysAndTexts);
 
     QString m_iniPath; // empty for the registry
     mutable std::unique_ptr<QSettings> m_settings;
-    QString m_lastError;
 };

@@ -7,7 +7,7 @@
 // for the decimal separator, both ways.
 namespace SettingsText {
 
-QString fromBool(bool value); // "True" / "False"
+QString fromBool(bool value);
 // true/false in any letter case, or a number (0 false, any other true).
 std::optional<bool> toBool(const QString& text);
 

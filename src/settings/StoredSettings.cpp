@@ -1,78 +1,119 @@
 #include "settings/StoredSettings.h"
 
+#include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsText.h"
-
-#include <limits>
 
 namespace StoredSettings {
 
 namespace {
-// A whole number within [low, high], or nothing.
-std::optional<int> index(const QString& text, int low, int high)
+using namespace SettingKeys;
+
+// The text form of each kind of key.
+QString text(const TrueFalseKey&, bool value)
 {
-    const std::optional<qint64> n = SettingsText::toWhole(text);
-    if (!n || *n < low || *n > high)
-        return std::nullopt;
-    return int(*n);
+    return SettingsText::fromBool(value);
+}
+QString text(const WholeKey&, int value)
+{
+    return SettingsText::fromWhole(value);
+}
+QString text(const OptionKey&, int value)
+{
+    return SettingsText::fromWhole(value == 0 ? 0 : 1);
+}
+QString text(const DecimalKey&, double value)
+{
+    return SettingsText::fromDecimal(value);
+}
+QString text(const TextKey&, const QString& value)
+{
+    return value;
+}
+
+// What an absent key stands for.
+template <typename Key> QString firstRunText(const Key& key)
+{
+    if constexpr (std::is_same_v<Key, TextKey>)
+        return QString::fromUtf8(key.firstRun ? key.firstRun : key.design);
+    else
+        return text(key, key.firstRun.value_or(key.design));
+}
+
+// Reading a stored text into its field; a text that does not read leaves the field as it was.
+void read(const TrueFalseKey& key, const QString& stored, DisplaySettings& s)
+{
+    switch (key.reading) {
+    case Reading::Checked:
+        if (const std::optional<bool> v = SettingsText::toBool(stored))
+            s.*key.field = *v;
+        break;
+    case Reading::AllButFalse:
+        s.*key.field = stored != SettingsText::fromBool(false);
+        break;
+    case Reading::WithLogonEntry:
+        break;
+    }
+}
+void readWhole(const QString& stored, int low, int high, int& field)
+{
+    if (const std::optional<qint64> v = SettingsText::toWhole(stored); v && *v >= low && *v <= high)
+        field = int(*v);
+}
+void read(const WholeKey& key, const QString& stored, DisplaySettings& s)
+{
+    readWhole(stored, key.low, key.high, s.*key.field);
+}
+void read(const OptionKey& key, const QString& stored, DisplaySettings& s)
+{
+    readWhole(stored, 0, int(key.captions.size()) - 1, s.*key.field);
+}
+void read(const DecimalKey& key, const QString& stored, DisplaySettings& s)
+{
+    if (const std::optional<double> v = SettingsText::toDecimal(stored);
+        v && *v >= key.low && *v <= key.high)
+        s.*key.field = *v;
+}
+void read(const TextKey& key, const QString& stored, DisplaySettings& s)
+{
+    if (!stored.trimmed().isEmpty())
+        s.*key.field = stored;
 }
 } // namespace
 
-void load(const SettingsStore& store, DisplaySettings& s)
+void load(const SettingsStore& store, DisplaySettings& settings)
 {
-    auto get = [&](const char* key, const QString& fallback) {
-        return store.GetSetting(kSection, QLatin1String(key), fallback);
-    };
-
-    // Only the exact text "False" turns the show off.
-    s.AutoDisplay = get("AutoDisplay", QString()) != QLatin1String("False");
-    if (auto v = index(get("DispInterval", QStringLiteral("1")), 0, IntervalChoices::count - 1))
-        s.DispInterval = *v;
-    if (auto v = index(get("DispDuration", QStringLiteral("2")), 0, DurationChoices::count - 1))
-        s.DispDuration = *v;
-    if (auto v = index(get("RandomMessage", QStringLiteral("0")), 0, 1))
-        s.RandomMessage = *v;
-    if (auto v = index(get("RandomLocation", QStringLiteral("0")), 0, 1))
-        s.RandomLocation = *v;
-    if (auto v = SettingsText::toWhole(get("FontColor", QStringLiteral("0")));
-        v && *v >= std::numeric_limits<qint32>::min() && *v <= std::numeric_limits<qint32>::max())
-        s.FontColor = qint32(*v);
-    if (const QString name = get("FontName", QStringLiteral("Verdana")); !name.trimmed().isEmpty())
-        s.FontName = name;
-    if (auto v = SettingsText::toBool(get("FontBold", QStringLiteral("False"))))
-        s.FontBold = *v;
-    if (auto v = SettingsText::toBool(get("FontItalic", QStringLiteral("False"))))
-        s.FontItalic = *v;
-    if (auto v = SettingsText::toDecimal(get("FontSize", QStringLiteral("10")));
-        v && *v >= 1.0 && *v <= 1638.0)
-        s.FontSize = *v;
-    if (auto v = SettingsText::toBool(get("Strikethrough", QStringLiteral("False"))))
-        s.Strikethrough = *v;
-    if (auto v = SettingsText::toBool(get("Underline", QStringLiteral("False"))))
-        s.Underline = *v;
+    std::apply(
+        [&](const auto&... key) {
+            (read(key, store.GetSetting(kSection, QLatin1String(key.name), firstRunText(key)),
+                  settings),
+             ...);
+        },
+        SettingKeys::all);
 }
 
-int save(SettingsStore& store, const DisplaySettings& s)
+Outcome save(SettingsStore& store, const DisplaySettings& settings)
 {
     // One rewrite of the store for all keys rather than one per key.
-    return store.SaveSettings(
-        kSection, {
-                      {QStringLiteral("AutoDisplay"), SettingsText::fromBool(s.AutoDisplay)},
-                      {QStringLiteral("DispInterval"), SettingsText::fromWhole(s.DispInterval)},
-                      {QStringLiteral("DispDuration"), SettingsText::fromWhole(s.DispDuration)},
-                      {QStringLiteral("RandomMessage"),
-                       SettingsText::fromWhole(s.RandomMessage == 0 ? 0 : 1)},
-                      {QStringLiteral("RandomLocation"),
-                       SettingsText::fromWhole(s.RandomLocation == 0 ? 0 : 1)},
-                      {QStringLiteral("FontColor"), SettingsText::fromWhole(s.FontColor)},
-                      {QStringLiteral("FontName"), s.FontName},
-                      {QStringLiteral("FontBold"), SettingsText::fromBool(s.FontBold)},
-                      {QStringLiteral("FontItalic"), SettingsText::fromBool(s.FontItalic)},
-                      {QStringLiteral("FontSize"), SettingsText::fromDecimal(s.FontSize)},
-                      {QStringLiteral("Strikethrough"), SettingsText::fromBool(s.Strikethrough)},
-                      {QStringLiteral("Underline"), SettingsText::fromBool(s.Underline)},
-                      {QStringLiteral("RunAtSysTray"), SettingsText::fromBool(s.RunAtSysTray)},
-                  });
+    QList<QPair<QString, QString>> keysAndTexts;
+    std::apply(
+        [&](const auto&... key) {
+            (keysAndTexts.append({QLatin1String(key.name), text(key, settings.*key.field)}), ...);
+        },
+        SettingKeys::all);
+    return store.SaveSettings(kSection, keysAndTexts);
+}
+
+bool loadRunAtSysTray(const SettingsStore& store)
+{
+    return store.GetSetting(kSection, QLatin1String(RunAtSysTray.name),
+                            firstRunText(RunAtSysTray)) == SettingsText::fromBool(true);
+}
+
+Outcome saveRunAtSysTray(SettingsStore& store, bool runAtSysTray)
+{
+    return store.SaveSetting(kSection, QLatin1String(RunAtSysTray.name),
+                             text(RunAtSysTray, runAtSysTray));
 }
 
 } // namespace StoredSettings

@@ -6,10 +6,7 @@
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "library/LibraryFiles.h"
-#include "settings/LogonLaunch.h"
 #include "settings/MessageFontDialog.h"
-#include "settings/SettingsStore.h"
-#include "settings/StoredSettings.h"
 #include "ui/AboutPage.h"
 #include "ui/ClientArea.h"
 #include "ui/GoalsPage.h"
@@ -26,13 +23,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QRadioButton>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -49,8 +44,6 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     QFont font(Palette::fontFamily);
     font.setPointSizeF(8);
     setFont(font);
-    settings.FontName = Palette::fontFamily;
-    settings.FontSize = 8;
 
     m_client = new ClientArea(this);
     setCentralWidget(m_client);
@@ -61,7 +54,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture1 = new GoalsPage(AppFolder::path(), m_client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture3 = new SettingsPage(settings, m_client);
+    Picture3 = new SettingsPage(settings, m_store, m_client);
     picAbout = new AboutPage(m_client);
     const QList<QWidget*> pages{Picture2, Picture1, Picture3, picAbout};
     for (QWidget* page : pages)
@@ -110,9 +103,6 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(cmdExit, &QAction::triggered, this, &FrmAll::cmdExit_Click);
     connect(cmdFont, &QAction::triggered, this, &FrmAll::cmdFont_Click);
     connect(Picture3, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
-    connect(Picture3, &SettingsPage::optRunClicked, this, &FrmAll::optRun_Click);
-    connect(Picture3, &SettingsPage::optDontRunClicked, this, &FrmAll::optDontRun_Click);
-    connect(Picture3, &SettingsPage::chkSysTrayClicked, this, &FrmAll::chkSysTray_Click);
 
     buildMenus();
     m_tray = new TrayPresence(*this);
@@ -180,21 +170,15 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     if (ProgramEnd::begun())
         return false;
     ShowPage(Picture2);
-    // 6. The log-on launch choice lives in the log-on entry itself.
-    if (LogonLaunch::HasRunValue(AppFolder::baseName())) {
-        Picture3->optRun->setChecked(true); // runs optRun_Click
-        const bool tray =
-            m_store.GetSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
-                               QStringLiteral("False")) == QLatin1String("True");
-        Picture3->chkSysTray->setChecked(tray);
-    }
+    // 6. The log-on launch choice, and the tray box beside it.
+    Picture3->showLogonLaunch();
     // 7. The program list.
     Picture2->LoadProgramList();
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.
     cmdLoadSettings_Click();
-    // 9. A log-on launch with "Start at system tray" ticked goes straight to the tray.
+    // 9. A log-on launch with the tray box ticked goes straight to the tray.
     const bool logOnLaunch = arguments.join(QLatin1Char(' ')).contains(QLatin1String("/STARTUP"));
     if (logOnLaunch && Picture3->chkSysTray->isChecked())
         SendToTray();
@@ -243,55 +227,16 @@ void FrmAll::followShow(bool showing)
     Picture3->picStartInSettings->setPictureKey(others);
 }
 
+// The settings commands belong to the settings page; these keep their established names.
 void FrmAll::cmdLoadSettings_Click()
 {
-    StoredSettings::load(m_store, settings);
-    Picture3->showSettings();
+    Picture3->loadSettings();
     m_settingsLoaded = true;
 }
 
 void FrmAll::cmdSaveSettings_Click()
 {
-    if (StoredSettings::save(m_store, settings) != 0)
-        tellSettingsNotSaved();
-}
-
-// Once a run: the settings are saved at every start and stop of the show as well.
-void FrmAll::tellSettingsNotSaved()
-{
-    const QString text =
-        QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
-            .arg(QDir::toNativeSeparators(m_store.fileName()), m_store.lastError());
-    qWarning("%s", qPrintable(text));
-    if (m_toldSettingsNotSaved)
-        return;
-    m_toldSettingsNotSaved = true;
-    Prompt::current().ask(text, Prompt::Icon::Critical, Prompt::Buttons::Ok);
-}
-
-void FrmAll::optRun_Click()
-{
-    LogonLaunch::UpdateRunValue(AppFolder::baseName(), QCoreApplication::applicationDirPath(),
-                                true);
-    Picture3->chkSysTray->setEnabled(true);
-    settings.RunAtStartup = true;
-}
-
-void FrmAll::optDontRun_Click()
-{
-    LogonLaunch::UpdateRunValue(AppFolder::baseName(), QCoreApplication::applicationDirPath(),
-                                false);
-    Picture3->chkSysTray->setEnabled(false);
-    Picture3->chkSysTray->setChecked(false); // a change stores "False" at once
-    settings.RunAtStartup = false;
-}
-
-void FrmAll::chkSysTray_Click()
-{
-    if (!m_store.SaveSetting(StoredSettings::kSection, QStringLiteral("RunAtSysTray"),
-                             Picture3->chkSysTray->isChecked() ? QStringLiteral("True")
-                                                               : QStringLiteral("False")))
-        tellSettingsNotSaved();
+    Picture3->saveSettings();
 }
 
 void FrmAll::cmdFont_Click()

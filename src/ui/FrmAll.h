@@ -68,9 +68,6 @@ public:
 
     void cmdLoadSettings_Click();
     void cmdSaveSettings_Click();
-    void optRun_Click();
-    void optDontRun_Click();
-    void chkSysTray_Click();
     void cmdFont_Click();
     void picExit1_Click();
     void cmdExit_Click();
@@ -121,7 +118,6 @@ protected:
 private:
     QAction* command(const QString& caption);
     void buildMenus();
-    void tellSettingsNotSaved();
     // Captions and pictures of the start/stop controls.
     void followShow(bool showing);
 
@@ -130,7 +126,6 @@ private:
     PageStack* m_pages = nullptr;
     TrayPresence* m_tray = nullptr;
     bool m_settingsLoaded = false;
-    bool m_toldSettingsNotSaved = false;
     bool m_unloading = false;
     bool m_unloaded = false;
 };

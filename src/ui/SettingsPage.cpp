@@ -1,12 +1,20 @@
 #include "ui/SettingsPage.h"
 
+#include "core/AppFolder.h"
+#include "core/Prompt.h"
 #include "settings/DisplaySettings.h"
+#include "settings/LogonLaunch.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -18,10 +26,19 @@ QLabel* label(const QString& text, QWidget* parent, const QRect& geometry)
     l->setGeometry(geometry);
     return l;
 }
+
+QRadioButton* option(const SettingKeys::OptionKey& key, int index, QWidget* parent,
+                     const QRect& geometry)
+{
+    auto* button = new QRadioButton(QString::fromUtf8(key.captions[std::size_t(index)]), parent);
+    button->setGeometry(geometry);
+    button->setChecked(index == key.design);
+    return button;
+}
 } // namespace
 
-SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
-    : QWidget(parent), m_settings(settings)
+SettingsPage::SettingsPage(DisplaySettings& settings, SettingsStore& store, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_store(store)
 {
     setObjectName(QStringLiteral("Picture3"));
     setFixedSize(553, 311);
@@ -73,22 +90,16 @@ SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
     // Right: where, and in which font.
     picMessageLocation = new QGroupBox(QStringLiteral("Message Location"), this);
     picMessageLocation->setGeometry(368, 28, 177, 138);
-    optLocation[1] = new QRadioButton(QStringLiteral("Centre of the Screen"), picMessageLocation);
-    optLocation[1]->setGeometry(8, 24, 166, 20);
-    optLocation[0] = new QRadioButton(QStringLiteral("Randomly on the Screen"), picMessageLocation);
-    optLocation[0]->setGeometry(8, 48, 166, 20);
-    optLocation[0]->setChecked(true);
+    optLocation[1] = option(SettingKeys::RandomLocation, 1, picMessageLocation, {8, 24, 166, 20});
+    optLocation[0] = option(SettingKeys::RandomLocation, 0, picMessageLocation, {8, 48, 166, 20});
     picFont = new ImageButton(QStringLiteral("font"), picMessageLocation);
     picFont->move((177 - picFont->width()) / 2, 98);
 
     // Lower: the order.
     picMessageDisplay = new QGroupBox(QStringLiteral("Message Display Order"), this);
     picMessageDisplay->setGeometry(182, 174, 363, 78);
-    optMessage[1] = new QRadioButton(QStringLiteral("As Written"), picMessageDisplay);
-    optMessage[1]->setGeometry(16, 30, 140, 20);
-    optMessage[0] = new QRadioButton(QStringLiteral("Random"), picMessageDisplay);
-    optMessage[0]->setGeometry(176, 30, 140, 20);
-    optMessage[0]->setChecked(true);
+    optMessage[1] = option(SettingKeys::RandomMessage, 1, picMessageDisplay, {16, 30, 140, 20});
+    optMessage[0] = option(SettingKeys::RandomMessage, 0, picMessageDisplay, {176, 30, 140, 20});
 
     picStartInSettings = new ImageButton(QStringLiteral("start-showing-2"), this);
     picStartInSettings->setPair(QStringLiteral("stop-showing-2"),
@@ -121,16 +132,16 @@ SettingsPage::SettingsPage(DisplaySettings& settings, QWidget* parent)
     // An option's click runs when it changes from unselected to selected, by the user or by
     // the program; a check box's click runs whenever its tick changes.
     connect(optRun, &QRadioButton::toggled, this, [this](bool on) {
-        if (on && !m_showing)
-            emit optRunClicked();
+        if (on)
+            optRun_Click();
     });
     connect(optDontRun, &QRadioButton::toggled, this, [this](bool on) {
-        if (on && !m_showing)
-            emit optDontRunClicked();
+        if (on)
+            optDontRun_Click();
     });
     connect(chkSysTray, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.RunAtSysTray = on;
-        emit chkSysTrayClicked();
+        chkSysTray_Click();
     });
     connect(picFont, &ImageButton::clicked, this, &SettingsPage::fontRequested);
 }
@@ -143,16 +154,76 @@ void SettingsPage::fillLists()
     cboDispDuration->clear();
     for (int i = 0; i < DurationChoices::count; ++i)
         cboDispDuration->addItem(QString::number(DurationChoices::milliseconds(i)));
-    cboDispInterval->setCurrentIndex(1);
-    cboDispDuration->setCurrentIndex(2);
+    cboDispInterval->setCurrentIndex(SettingKeys::DispInterval.design);
+    cboDispDuration->setCurrentIndex(SettingKeys::DispDuration.design);
 }
 
 void SettingsPage::showSettings()
 {
-    m_showing = true;
     cboDispInterval->setCurrentIndex(m_settings.DispInterval);
     cboDispDuration->setCurrentIndex(m_settings.DispDuration);
     optMessage[m_settings.RandomMessage == 0 ? 0 : 1]->setChecked(true);
     optLocation[m_settings.RandomLocation == 0 ? 0 : 1]->setChecked(true);
-    m_showing = false;
+}
+
+void SettingsPage::loadSettings()
+{
+    StoredSettings::load(m_store, m_settings);
+    showSettings();
+}
+
+void SettingsPage::saveSettings()
+{
+    if (const Outcome saved = StoredSettings::save(m_store, m_settings); !saved.ok())
+        tellSettingsNotSaved(saved.why());
+}
+
+void SettingsPage::tellSettingsNotSaved(const QString& why)
+{
+    const QString text = QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
+                             .arg(QDir::toNativeSeparators(m_store.fileName()), why);
+    qWarning("%s", qPrintable(text));
+    if (m_toldSettingsNotSaved)
+        return;
+    m_toldSettingsNotSaved = true;
+    Prompt::current().ask(text, Prompt::Icon::Critical, Prompt::Buttons::Ok);
+}
+
+void SettingsPage::showLogonLaunch()
+{
+    if (!LogonLaunch::HasRunValue(AppFolder::baseName()))
+        return;
+    optRun->setChecked(true); // runs optRun_Click
+    chkSysTray->setChecked(StoredSettings::loadRunAtSysTray(m_store));
+}
+
+void SettingsPage::optRun_Click()
+{
+    updateRunValue(true);
+    chkSysTray->setEnabled(true);
+    m_settings.RunAtStartup = true;
+}
+
+void SettingsPage::optDontRun_Click()
+{
+    updateRunValue(false);
+    chkSysTray->setEnabled(false);
+    chkSysTray->setChecked(false); // a change stores its tick at once
+    m_settings.RunAtStartup = false;
+}
+
+// Writes or removes the log-on entry; the user is told when it could not be written.
+void SettingsPage::updateRunValue(bool run)
+{
+    const Outcome updated = LogonLaunch::UpdateRunValue(
+        AppFolder::baseName(), QCoreApplication::applicationDirPath(), run);
+    if (!updated.ok())
+        Prompt::current().ask(updated.why(), Prompt::Icon::None, Prompt::Buttons::Ok);
+}
+
+void SettingsPage::chkSysTray_Click()
+{
+    const Outcome saved = StoredSettings::saveRunAtSysTray(m_store, chkSysTray->isChecked());
+    if (!saved.ok())
+        tellSettingsNotSaved(saved.why());
 }

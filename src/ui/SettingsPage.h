@@ -9,20 +9,34 @@ class QLabel;
 class QRadioButton;
 class QGroupBox;
 class ImageButton;
+class SettingsStore;
 struct DisplaySettings;
 
 // The settings page `Picture3`. Its controls are the settings in memory: every change on
-// the page goes into DisplaySettings at once and reaches the store at the next save.
+// the page goes into DisplaySettings at once and reaches the store at the next save; the
+// log-on launch and the tray box take effect at once. A failure is told here, in a box.
 class SettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    SettingsPage(DisplaySettings& settings, QWidget* parent = nullptr);
+    SettingsPage(DisplaySettings& settings, SettingsStore& store, QWidget* parent = nullptr);
 
-    // Fills the two lists and chooses their entries 1 and 2.
+    // Fills the two lists and chooses their design entries.
     void fillLists();
+    // Reads the settings from the store and shows them.
+    void loadSettings();
     // Shows what DisplaySettings holds (after loading).
     void showSettings();
+    // Stores every setting. A failure is told once a run: the settings are saved at every
+    // start and stop of the show as well.
+    void saveSettings();
+    // The log-on launch choice lives in the log-on entry itself, and the tray box is read
+    // only beside it.
+    void showLogonLaunch();
+
+    void optRun_Click();
+    void optDontRun_Click();
+    void chkSysTray_Click();
 
     QLabel* Label3;
     QGroupBox* picMessageFrequency;
@@ -41,12 +55,13 @@ public:
     ImageButton* picStartInSettings;
 
 signals:
-    void optRunClicked();     // "Run at start-up" became selected
-    void optDontRunClicked(); // "Don't run at start-up" became selected
-    void chkSysTrayClicked(); // the tray box's tick changed, by the user or by the program
-    void fontRequested();     // picFont
+    void fontRequested(); // picFont
 
 private:
+    void updateRunValue(bool run);
+    void tellSettingsNotSaved(const QString& why);
+
     DisplaySettings& m_settings;
-    bool m_showing = false; // true while showSettings() moves the controls
+    SettingsStore& m_store;
+    bool m_toldSettingsNotSaved = false;
 };

@@ -114,7 +114,7 @@ void TestUpdateReminder::remind()
     QVERIFY(dir.isValid());
     const auto store = SettingsStore::atIniFile(dir.filePath(QStringLiteral("zentrivo.ini")));
     if (present)
-        QVERIFY(store->SaveSetting(QStringLiteral("Update"), storedKey, stored));
+        QVERIFY(store->SaveSetting(QStringLiteral("Update"), storedKey, stored).ok());
 
     FixedClock clock;
     clock.date = today;

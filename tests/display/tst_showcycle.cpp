@@ -321,7 +321,7 @@ void TestShowCycle::eachPressSavesTheStateBeforeIt()
 {
     Rig rig(kAbc);
     QObject::connect(rig.cycle.get(), &ShowCycle::aboutToToggle,
-                     [&] { StoredSettings::save(*rig.store, rig.settings); });
+                     [&] { QVERIFY(StoredSettings::save(*rig.store, rig.settings).ok()); });
     const auto stored = [&] {
         return rig.store->GetSetting(StoredSettings::kSection, "AutoDisplay");
     };
@@ -351,7 +351,7 @@ void TestShowCycle::stopHonoursStoredShowState()
     Rig rig(kAbc);
     rig.cycle->cmdStart_Click();
     if (!stored.isEmpty())
-        rig.store->SaveSetting(StoredSettings::kSection, "AutoDisplay", stored);
+        QVERIFY(rig.store->SaveSetting(StoredSettings::kSection, "AutoDisplay", stored).ok());
     rig.cycle->cmdStart_Click();
     QCOMPARE(rig.cycle->isShowing(), !stops);
     QCOMPARE(rig.cycle->pacingClock().isActive(), !stops);

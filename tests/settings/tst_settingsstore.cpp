@@ -52,24 +52,23 @@ void TestSettingsStore::failedSaveKeepsEveryByte()
     auto store = SettingsStore::atIniFile(path);
     const QList<QPair<QString, QString>> keys{
         {"AutoDisplay", "False"}, {"FontName", QString(200, QLatin1Char('x'))}, {"FontSize", "12"}};
-    int failed = 0;
+    Outcome saved;
     {
         std::optional<DiskFull> full;
         if (step < 0)
             full.emplace(kOld.size() + 20);
         else
             AtomicWrite::failAtForTests(AtomicWrite::Step(step));
-        failed = store->SaveSettings("Settings", keys);
+        saved = store->SaveSettings("Settings", keys);
         AtomicWrite::failAtForTests(AtomicWrite::Step::None);
     }
-    QCOMPARE(failed, 3);
-    QVERIFY(!store->lastError().isEmpty());
+    QVERIFY(!saved.ok());
+    QVERIFY(!saved.why().isEmpty());
     QCOMPARE(readFile(path), kOld);
     QCOMPARE(QDir(dir.filePath("z")).entryList(QDir::Files | QDir::Hidden), QStringList{"z.ini"});
     QCOMPARE(store->GetSetting("Settings", "AutoDisplay"), QStringLiteral("True"));
     // The next save that has room succeeds.
-    QCOMPARE(store->SaveSettings("Settings", keys), 0);
-    QVERIFY(store->lastError().isEmpty());
+    QVERIFY(store->SaveSettings("Settings", keys).ok());
     QCOMPARE(store->GetSetting("Settings", "AutoDisplay"), QStringLiteral("False"));
 }
 
@@ -79,12 +78,12 @@ void TestSettingsStore::saveKeepsOtherKeys()
     const QString path = dir.filePath("z.ini");
     writeFile(path, kOld);
     auto store = SettingsStore::atIniFile(path);
-    QVERIFY(store->SaveSetting("Settings", "AutoDisplay", "False"));
+    QVERIFY(store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     QCOMPARE(readFile(path),
              QByteArray("[Settings]\nAutoDisplay=False\nFontName=Verdana\n\n[Update]\nabc=ZGVm\n"));
     // A store in a folder that does not exist yet makes it.
     auto fresh = SettingsStore::atIniFile(dir.filePath("new/z.ini"));
-    QVERIFY(fresh->SaveSetting("Settings", "FontSize", "9"));
+    QVERIFY(fresh->SaveSetting("Settings", "FontSize", "9").ok());
     QCOMPARE(readFile(dir.filePath("new/z.ini")), QByteArray("[Settings]\nFontSize=9\n"));
 }
 
@@ -97,9 +96,10 @@ void TestSettingsStore::fileThatIsNotAFileIsNeverReadNorReplaced()
     ::alarm(20);
     auto store = SettingsStore::atIniFile(path);
     QCOMPARE(store->GetSetting("Settings", "AutoDisplay", "fallback"), QStringLiteral("fallback"));
-    QCOMPARE(store->SaveSettings("Settings", {{"AutoDisplay", "False"}}), 1);
+    const Outcome saved = store->SaveSettings("Settings", {{"AutoDisplay", "False"}});
     ::alarm(0);
-    QVERIFY(store->lastError().startsWith("It cannot be read"));
+    QVERIFY(!saved.ok());
+    QVERIFY(saved.why().startsWith("It cannot be read"));
     struct stat st = {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
     QVERIFY(S_ISFIFO(st.st_mode));

@@ -1,3 +1,4 @@
+#include "SettingsFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
@@ -14,7 +15,8 @@ class TestStoredSettings : public QObject
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void emptyStoreGivesFirstRunValues();
-    void saveAfterFirstRunLoad();
+    void saveWritesEveryKey_data();
+    void saveWritesEveryKey();
     void conversions_data();
     void conversions();
     void decimalCommaRoundTrips();
@@ -39,29 +41,69 @@ void TestStoredSettings::emptyStoreGivesFirstRunValues()
     QVERIFY(!QFile::exists(dir.filePath("z.ini"))); // loading writes nothing
 }
 
-void TestStoredSettings::saveAfterFirstRunLoad()
+void TestStoredSettings::saveWritesEveryKey_data()
 {
+    // The fields a row changes from the design values, and the file a save then writes.
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("after a first run's load") << "firstRun" << firstRunSettingsWith();
+    QTest::newRow("design values")
+        << "" << firstRunSettingsWith({{"AutoDisplay", "False"}, {"FontSize", "8"}});
+    QTest::newRow("every field") << "all"
+                                 << firstRunSettingsWith({{"DispDuration", "7"},
+                                                          {"DispInterval", "24"},
+                                                          {"FontBold", "True"},
+                                                          {"FontColor", "-16777216"},
+                                                          {"FontItalic", "True"},
+                                                          {"FontName", "\"Comic, Sans\""},
+                                                          {"FontSize", "1234.5679"},
+                                                          {"RandomLocation", "1"},
+                                                          {"RandomMessage", "1"},
+                                                          {"RunAtSysTray", "True"},
+                                                          {"Strikethrough", "True"},
+                                                          {"Underline", "True"}});
+    // The two options are stored as 0 for the first and 1 for any other; the lists' indexes
+    // as they are.
+    QTest::newRow("out of range") << "range"
+                                  << firstRunSettingsWith({{"AutoDisplay", "False"},
+                                                           {"DispDuration", "-1"},
+                                                           {"DispInterval", "30"},
+                                                           {"FontSize", "9.375"},
+                                                           {"RandomLocation", "1"},
+                                                           {"RandomMessage", "1"}});
+}
+
+void TestStoredSettings::saveWritesEveryKey()
+{
+    QFETCH(QString, change);
+    QFETCH(QByteArray, stored);
     QTemporaryDir dir;
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
-    StoredSettings::load(*store, s);
-    QCOMPARE(StoredSettings::save(*store, s), 0);
+    if (change == "firstRun") {
+        StoredSettings::load(*store, s);
+    } else if (change == "all") {
+        s.AutoDisplay = true;
+        s.DispInterval = 24;
+        s.DispDuration = 7;
+        s.RandomMessage = 1;
+        s.RandomLocation = 1;
+        s.FontColor = qint32(0xFF000000);
+        s.FontName = "Comic, Sans";
+        s.FontSize = 1234.56789;
+        s.FontBold = s.FontItalic = s.Strikethrough = s.Underline = true;
+        s.RunAtSysTray = true;
+    } else if (change == "range") {
+        s.DispInterval = 30;
+        s.DispDuration = -1;
+        s.RandomMessage = 5;
+        s.RandomLocation = -1;
+        s.FontSize = 9.375;
+    }
+    QVERIFY(StoredSettings::save(*store, s).ok());
     QFile f(dir.filePath("z.ini"));
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("[Settings]\n"
-                                     "AutoDisplay=True\n"
-                                     "DispDuration=2\n"
-                                     "DispInterval=1\n"
-                                     "FontBold=False\n"
-                                     "FontColor=0\n"
-                                     "FontItalic=False\n"
-                                     "FontName=Verdana\n"
-                                     "FontSize=10\n"
-                                     "RandomLocation=0\n"
-                                     "RandomMessage=0\n"
-                                     "RunAtSysTray=False\n"
-                                     "Strikethrough=False\n"
-                                     "Underline=False\n"));
+    QCOMPARE(f.readAll(), stored);
 }
 
 namespace {
@@ -174,6 +216,10 @@ void TestStoredSettings::conversions_data()
                                    << "12.5";
     QTest::newRow("FontSize 0.5 too small") << QByteArray("FontSize=0.5") << "FontSize"
                                             << "8";
+    QTest::newRow("FontSize 1638 largest") << QByteArray("FontSize=1638") << "FontSize"
+                                           << "1638";
+    QTest::newRow("FontSize 1638.5 too large") << QByteArray("FontSize=1638.5") << "FontSize"
+                                               << "8";
 }
 
 void TestStoredSettings::conversions()
@@ -207,7 +253,7 @@ void TestStoredSettings::decimalCommaRoundTrips()
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
     s.FontSize = 12.5;
-    StoredSettings::save(*store, s);
+    QVERIFY(StoredSettings::save(*store, s).ok());
     QCOMPARE(store->GetSetting("Settings", "FontSize"), QStringLiteral("12,5"));
     DisplaySettings back;
     StoredSettings::load(*store, back);
@@ -224,12 +270,12 @@ void TestStoredSettings::storeSemantics()
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     QCOMPARE(store->GetSetting("Nowhere", "Nothing", "fallback"), QStringLiteral("fallback"));
     QCOMPARE(store->GetSetting("Nowhere", "Nothing"), QString());
-    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans"));
-    QVERIFY(store->SaveSetting("Settings", "FontName", "Arial"));
+    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans").ok());
+    QVERIFY(store->SaveSetting("Settings", "FontName", "Arial").ok());
     // Another handle on the same file sees each write at once.
     auto other = SettingsStore::atIniFile(dir.filePath("z.ini"));
     QCOMPARE(other->GetSetting("Settings", "FontName"), QStringLiteral("Arial"));
-    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans"));
+    QVERIFY(store->SaveSetting("Settings", "FontName", "Comic, Sans").ok());
     QCOMPARE(other->GetSetting("Settings", "FontName"), QStringLiteral("Comic, Sans"));
 }
 

@@ -1,5 +1,6 @@
 // The message font chosen on the settings page: the next flash shows in it, a flash already
 // on screen keeps its look, and the next save stores it.
+#include "WhenOpen.h"
 #include "core/AppFolder.h"
 #include "core/Browser.h"
 #include "core/Prompt.h"
@@ -37,20 +38,6 @@ struct NoBrowser : Browser
 {
     bool openUrl(const QUrl&) override { return true; }
 };
-
-// Runs `act` on the font dialog once it is open.
-void whenDialogOpens(std::function<void(MessageFontDialog*)> act)
-{
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* d = qobject_cast<MessageFontDialog*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(d);
-        }
-    });
-    poll->start(20);
-}
 
 void choose(MessageFontDialog* d, const QString& face, double size, bool bold, QColor color,
             bool ok)
@@ -91,7 +78,7 @@ void TestFontChoice::nextFlashShowsTheChoice()
     selection.close();
     AppFolder::setOverride(dir.filePath("app"));
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
-    store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(store->SaveSetting("Settings", "AutoDisplay", "False").ok());
 
     FrmAll frm(*store);
     QVERIFY(frm.Form_Load({}));
@@ -99,14 +86,15 @@ void TestFontChoice::nextFlashShowsTheChoice()
     frm.ShowPage(frm.Picture3);
 
     // Cancel at the first opening changes nothing.
-    whenDialogOpens(
+    whenOpen<MessageFontDialog>(
         [](MessageFontDialog* d) { choose(d, "DejaVu Serif", 30, true, Qt::blue, false); });
     QTest::mouseClick(frm.Picture3->picFont, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(frm.settings.FontName, QStringLiteral("Verdana"));
     QCOMPARE(frm.settings.FontColor, 0);
 
     // A red, bold, 12-point face.
-    whenDialogOpens([&](MessageFontDialog* d) { choose(d, face, 12, true, Qt::red, true); });
+    whenOpen<MessageFontDialog>(
+        [&](MessageFontDialog* d) { choose(d, face, 12, true, Qt::red, true); });
     QTest::mouseClick(frm.Picture3->picFont, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(frm.settings.FontName, face);
     QCOMPARE(store->GetSetting("Settings", "FontName"), QString()); // stored at the next save
@@ -128,7 +116,8 @@ void TestFontChoice::nextFlashShowsTheChoice()
 
     // A new choice while the message is on screen leaves that message as it is...
     frm.mnuPop_Click();
-    whenDialogOpens([&](MessageFontDialog* d) { choose(d, face, 20, false, Qt::blue, true); });
+    whenOpen<MessageFontDialog>(
+        [&](MessageFontDialog* d) { choose(d, face, 20, false, Qt::blue, true); });
     frm.cmdFont->trigger();
     QCOMPARE(flash->LblDisp()->font().pointSizeF(), 12.0);
     QCOMPARE(flash->LblDisp()->palette().color(QPalette::WindowText), QColor(Qt::red));

@@ -111,7 +111,7 @@ std::unique_ptr<FrmAll> TestFrmAll::makeWindow()
 
 void TestFrmAll::opensOnProgramsPage()
 {
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     QCOMPARE(frm->frontPage(), frm->Picture2);
@@ -134,7 +134,7 @@ void TestFrmAll::pageOrder()
 {
     QFETCH(QStringList, clicks);
     QFETCH(QString, front);
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     for (const QString& c : clicks) {
@@ -159,7 +159,7 @@ void TestFrmAll::pageOrder()
 
 void TestFrmAll::menus()
 {
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     QStringList bar;
@@ -189,7 +189,7 @@ void TestFrmAll::menus()
 void TestFrmAll::missingPluginsEndsAndStoresNothing()
 {
     QDir(AppFolder::path() + "/plugins").removeRecursively();
-    m_store->SaveSetting("Settings", "DispInterval", "7");
+    QVERIFY(m_store->SaveSetting("Settings", "DispInterval", "7").ok());
     const QByteArray before = readFile(iniPath());
     auto frm = makeWindow();
     QVERIFY(!frm->Form_Load({}));
@@ -219,7 +219,7 @@ void TestFrmAll::firstLaunchStartsTheShow()
 
 void TestFrmAll::stoppedShowOpensOnScreen()
 {
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({"/STARTUP"}));
     QVERIFY(!frm->showCycle->isShowing());
@@ -241,7 +241,7 @@ void TestFrmAll::startStopControlsFollowTheShow_data()
 void TestFrmAll::startStopControlsFollowTheShow()
 {
     QFETCH(QString, control);
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     ImageButton* inSettings = frm->Picture3->picStartInSettings;
@@ -312,10 +312,10 @@ void TestFrmAll::logOnLaunch()
     QFETCH(bool, ticked);
     QFETCH(bool, sentAway);
     LogonLaunch::setExecutablePathOverride("/opt/zentrivo/zentrivo");
-    LogonLaunch::UpdateRunValue("zentrivo", "/opt/zentrivo", true);
+    QVERIFY(LogonLaunch::UpdateRunValue("zentrivo", "/opt/zentrivo", true).ok());
     QVERIFY(LogonLaunch::HasRunValue("zentrivo"));
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
-    m_store->SaveSetting("Settings", "RunAtSysTray", stored);
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
+    QVERIFY(m_store->SaveSetting("Settings", "RunAtSysTray", stored).ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load(arguments));
     frm->ShowPage(frm->Picture3); // as the user sees the settings
@@ -329,9 +329,9 @@ void TestFrmAll::logOnLaunch()
 
 void TestFrmAll::dontRunUnticksTrayBox()
 {
-    LogonLaunch::UpdateRunValue("zentrivo", "/opt/zentrivo", true);
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
-    m_store->SaveSetting("Settings", "RunAtSysTray", "True");
+    QVERIFY(LogonLaunch::UpdateRunValue("zentrivo", "/opt/zentrivo", true).ok());
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
+    QVERIFY(m_store->SaveSetting("Settings", "RunAtSysTray", "True").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     QVERIFY(frm->Picture3->chkSysTray->isChecked());
@@ -368,7 +368,7 @@ void TestFrmAll::leaving()
     QFETCH(bool, ends);
     QFETCH(QString, autoDisplay);
     QFETCH(bool, showingAfter);
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     if (showing)
@@ -420,7 +420,7 @@ void TestFrmAll::leaving()
 
 void TestFrmAll::accessKeysRunTheirCommands()
 {
-    m_store->SaveSetting("Settings", "AutoDisplay", "False");
+    QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
     QApplication::setActiveWindow(frm.get());

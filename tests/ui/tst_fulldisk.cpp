@@ -298,10 +298,12 @@ void TestFullDisk::settingsWhenTheScratchFolderIsFull()
     m_disk->fill();
     QFile::remove(m_disk->path("pad"));
     auto store = SettingsStore::atIniFile(ini);
-    const int failed = store->SaveSettings(
+    const Outcome saved = store->SaveSettings(
         "Settings", {{"AutoDisplay", "True"}, {"FontName", QString(6000, QLatin1Char('x'))}});
     qputenv("TMPDIR", oldTmp);
-    QCOMPARE(failed, 2);
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.why(), QStringLiteral("Its new text could not be written whole (is the disk "
+                                         "full?)."));
     QCOMPARE(readFile(ini), stored);
 }
 

@@ -114,7 +114,8 @@ struct Session
         writeFile(app() + "/goal2.txt", "old goal 2\r\n");
         AppFolder::setOverride(app());
         store = SettingsStore::atIniFile(dir.filePath("config/zentrivo/zentrivo.ini"));
-        store->SaveSetting("Settings", "AutoDisplay", "False");
+        if (!store->SaveSetting("Settings", "AutoDisplay", "False").ok())
+            return false;
         frm = std::make_unique<FrmAll>(*store);
         if (!frm->Form_Load({}))
             return false;

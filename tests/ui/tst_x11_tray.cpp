@@ -138,9 +138,14 @@ void TestTray::cleanup()
 std::unique_ptr<FrmAll> TestTray::startInTray()
 {
     LogonLaunch::setExecutablePathOverride(QStringLiteral("/opt/zentrivo/zentrivo"));
-    LogonLaunch::UpdateRunValue(QStringLiteral("zentrivo"), QStringLiteral("/opt/zentrivo"), true);
-    m_store->SaveSetting(QStringLiteral("Settings"), QStringLiteral("RunAtSysTray"),
-                         QStringLiteral("True"));
+    if (!LogonLaunch::UpdateRunValue(QStringLiteral("zentrivo"), QStringLiteral("/opt/zentrivo"),
+                                     true)
+             .ok() ||
+        !m_store
+             ->SaveSetting(QStringLiteral("Settings"), QStringLiteral("RunAtSysTray"),
+                           QStringLiteral("True"))
+             .ok())
+        return nullptr;
     auto frm = std::make_unique<FrmAll>(*m_store);
     if (!frm->Form_Load({QStringLiteral("/STARTUP")}))
         return nullptr;
