@@ -124,7 +124,7 @@ placement() { # pid
 switches() { # pid
     local t
     for t in /proc/"$1"/task/*; do
-        awk -v tid="${t##*/}" -v name="$(tr ' ' '_' <"$t/comm" 2>/dev/null)" \
+        awk -v tid="${t##*/}" -v name="$(tr ' ' '_' 2>/dev/null <"$t/comm")" \
             '$1 == "voluntary_ctxt_switches:" { v = $2 }
              $1 == "nonvoluntary_ctxt_switches:" { n = $2 }
              END { if (NR) print tid, name, v, n }' "$t/status" 2>/dev/null || true
