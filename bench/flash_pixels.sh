@@ -52,7 +52,6 @@ if $quick; then
     [ "$flashes" = 50 ] && flashes=10
 fi
 
-start_x
 start_tray_host "$bin"
 new_instance z "$stage"
 app=$work/z/app
@@ -69,7 +68,7 @@ for i in "${indices[@]}"; do
     # The show on at the shortest interval, one message "As Written" at the centre.
     write_settings z True 0 "$i" 1 1 False
     in_instance z "$bin/flash_pixels" --duration "${durations[$i]}" --flashes "$flashes" \
-        --rate "$rate" -- "$app/zentrivo" 2>>"$work/z/program.log" ||
+        --rate "$rate" -- "$app/zentrivo" 2>>"$work/z.log" ||
         fail "no figures for ${durations[$i]} ms"
 done
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -83,8 +82,8 @@ finished picture). blank / half-drawn: samples taken while the window was mapped
 only the background, or neither the background nor the finished picture. windows: how many
 native windows the measured flashes used (one per flash, or one reused).
 EOF
-if [ -s "$work/z/program.log" ]; then
+if [ -s "$work/z.log" ]; then
     echo "program output:"
-    sed 's/^/  /' "$work/z/program.log"
+    sed 's/^/  /' "$work/z.log"
 fi
 exit 0

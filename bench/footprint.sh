@@ -40,7 +40,6 @@ durations=(20 40 60 80 100 125 150 200) # the program's duration choices, in lis
 duration_ms=${durations[$duration_index]}
 command -v xdotool >/dev/null || fail "xdotool is missing (scripts/deps bench)"
 
-start_x
 start_tray_host "$bin"
 
 # Each override-redirect window mapped, with the process it belongs to: the flashes.
@@ -60,8 +59,6 @@ for i in "${!stages[@]}"; do
     new_instance "z$i" "${stages[$i]}"
 done
 
-mkdir -m 700 "$work/bare-runtime"
-
 declare -A pid
 # Starts every program of a case, each with its own settings and folders. The flashes are at
 # the centre, and the programs start a second apart so that the beats of two builds fall a
@@ -70,19 +67,19 @@ declare -A pid
 start_all() { # on | off
     local i
     if [ "$1" = on ]; then
-        XDG_RUNTIME_DIR=$work/bare-runtime "$bin/bare_tray" >>"$work/bare.log" 2>&1 &
+        "$bin/bare_tray" >>"$work/bare.log" 2>&1 &
     else
-        XDG_RUNTIME_DIR=$work/bare-runtime "$bin/bare_tray" --no-timer >>"$work/bare.log" 2>&1 &
+        "$bin/bare_tray" --no-timer >>"$work/bare.log" 2>&1 &
     fi
     pid[bare]=$!
     for i in "${!stages[@]}"; do
         sleep 1
         if [ "$1" = on ]; then
             write_settings "z$i" True 0 "$duration_index" 0 1 False
-            start_in_instance "z$i" "$work/z$i/program.log" "$work/z$i/app/zentrivo"
+            start_in_instance "z$i" "$work/z$i.log" "$work/z$i/app/zentrivo"
         else
             write_settings "z$i" False 0 "$duration_index" 0 1 True
-            start_in_instance "z$i" "$work/z$i/program.log" "$work/z$i/app/zentrivo" /STARTUP
+            start_in_instance "z$i" "$work/z$i.log" "$work/z$i/app/zentrivo" /STARTUP
         fi
         pid[z$i]=$!
     done
@@ -256,7 +253,6 @@ every process that maps them, on the whole machine, so it is only compared withi
 EOF
 for n in "${names[@]}"; do
     log=$work/$n.log
-    [ "$n" = bare ] || log=$work/$n/program.log
     if [ -s "$log" ]; then
         echo "output of $n:"
         sed 's/^/  /' "$log"

@@ -1,40 +1,22 @@
-# Shared by footprint.sh and flash_pixels.sh: a work folder, an X server and a tray host of
-# the script's own, copies of staged application folders with settings of their own, and the
-# processes started (ended and waited for on exit).
-set -euo pipefail
-
-work=$(mktemp -d)
-pids=()
-xvfb=
-# shellcheck disable=SC2317 # run by the trap
-cleanup() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-    if [ -n "$xvfb" ]; then
-        kill "$xvfb" 2>/dev/null || true
-        wait "$xvfb" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# Shared by footprint.sh and flash_pixels.sh. The end-to-end scripts' set-up gives the work
+# folder, an X server of the script's own (1280x960, the size the figures are quoted for), the
+# processes started (ended and waited for on exit), fail and wait_for; this adds a tray host,
+# the pointer out of the way, and copies of staged application folders with settings of their
+# own.
+for tool in Xvfb trayer xdotool; do
+    command -v "$tool" >/dev/null || {
+        echo "$tool is missing (scripts/deps bench)" >&2
+        exit 1
+    }
+done
+# shellcheck source-path=SCRIPTDIR source=../tests/app/common-e2e.bash
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/app/common-e2e.bash"
 trap 'exit 130' INT TERM
-fail() {
-    echo "FAILED: $*" >&2
-    local log
-    for log in "$work"/*.log "$work"/*/*.log; do
-        [ -s "$log" ] && sed "s|^|  $(basename "$log"): |" "$log" >&2
-    done
-    exit 1
-}
-wait_for() { # seconds, command...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
+
+# The pointer starts at the centre, where the flashes are: every Qt program on the screen
+# would then be told each time a flash comes and goes under it. A user's pointer is anywhere;
+# here it sits in the far corner.
+xdotool mousemove 1279 959 || fail "the pointer could not be moved"
 
 # The helpers built next to the stage folder (build/release/bench for build/release/stage),
 # unless BENCH_BIN names their folder.
@@ -51,27 +33,6 @@ check_stage() { # stage folder
     if [ ! -x "$1/zentrivo" ] || [ ! -d "$1/plugins" ]; then
         fail "$1 is not a stage folder (zentrivo and plugins/ expected)"
     fi
-}
-for tool in Xvfb trayer xdotool; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps bench)"
-done
-
-# An X server on a display number it picks itself once it takes connections, 1280x960 as the
-# figures are quoted for. -noreset: by default the server resets whenever its last client
-# leaves, and refuses a client that connects at that moment.
-start_x() {
-    mkfifo "$work/display"
-    Xvfb -displayfd 3 -noreset -screen 0 1280x960x24 -nolisten tcp \
-        3>"$work/display" >"$work/xvfb.out" 2>&1 &
-    xvfb=$!
-    local n
-    read -r n <"$work/display" || true
-    [ -n "$n" ] || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
-    export DISPLAY=:$n
-    # The pointer starts at the centre, where the flashes are: every Qt program on the screen
-    # would then be told each time a flash comes and goes under it. A user's pointer is
-    # anywhere; here it sits in the far corner.
-    xdotool mousemove 1279 959 || fail "the pointer could not be moved"
 }
 
 # A tray at the top left, taken before any program starts (a program that finds no tray
