@@ -27,7 +27,9 @@ int main(int argc, char** argv)
     // in a box.
     SessionEnd sessionEnd;
 
-    AppFolder::prepare();
+    // A library folder that could not be made is told by start-up, which then finds no
+    // `plugins` folder in it.
+    (void)AppFolder::prepare();
     SettingsStore store(AppFolder::baseName());
     SingleInstance guard;
     FrmAll frmAll(store);

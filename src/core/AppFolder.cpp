@@ -71,13 +71,13 @@ bool copyTree(const QString& from, const QString& to)
 }
 } // namespace
 
-bool AppFolder::prepare()
+Outcome AppFolder::prepare()
 {
     if (!isInstalledLayout() || !folderOverride().isEmpty())
-        return true;
+        return {};
     const QString folder = path();
     if (QFileInfo::exists(folder))
-        return true;
+        return {};
     // Seed a folder beside it, then rename it into place, so an interrupted first start
     // never leaves a half-filled library behind.
     const QString seed = folder + QStringLiteral(".seeding");
@@ -91,9 +91,10 @@ bool AppFolder::prepare()
         ok = QDir().rename(seed, folder);
     if (!ok) {
         QDir(seed).removeRecursively();
-        return QDir().mkpath(folder);
+        if (!QDir().mkpath(folder))
+            return Outcome::failed(QStringLiteral("could not be made"));
     }
-    return true;
+    return {};
 }
 
 void AppFolder::setOverride(const QString& folder)

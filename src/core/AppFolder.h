@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <QString>
 
 // The application folder: the folder that holds the program's library (`plugins`,
@@ -14,9 +16,9 @@ public:
 
     // The packaged build, the first time the per-user folder does not exist: creates it and
     // fills it with the installed starter library (`plugins` and `FileNames.txt`). A folder that
-    // exists is left alone, also when it has lost its `plugins` folder. Returns false when the
-    // folder could not be made.
-    static bool prepare();
+    // exists is left alone, also when it has lost its `plugins` folder. Fails when the folder
+    // could not be made.
+    static Outcome prepare();
     // Where the packaged build finds its starter library: <prefix>/share/zentrivo.
     static QString installedLibraryPath();
     static void setOverride(const QString& folder);

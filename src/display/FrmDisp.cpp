@@ -1,4 +1,5 @@
 #include "display/FrmDisp.h"
+#include "core/DesignFont.h"
 
 #include "core/ProgramTitle.h"
 #include "core/Screen.h"
@@ -28,7 +29,7 @@ FrmDisp::FrmDisp()
     // A message is shown as written, "<b>" and "&" included.
     m_label->setTextFormat(Qt::PlainText);
     m_label->setFocusPolicy(Qt::NoFocus);
-    QFont design(QStringLiteral("Verdana"));
+    QFont design(QString::fromLatin1(kDesignFontFamily));
     design.setPointSizeF(9.75);
     design.setBold(true);
     m_label->setFont(design);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DesignFont.h"
 #include "settings/DisplaySettings.h"
 
 #include <array>
@@ -14,8 +15,8 @@
 //
 // Two defaults, kept apart where they differ on purpose:
 // - `design` is what the program holds before anything is loaded, and what a field keeps when
-//   its stored text does not read: the message font is the main window's own 8-point Verdana
-//   in black, and the show is off.
+//   its stored text does not read: the message font is the main window's own 8-point design face
+//   (core/DesignFont.h) in black, and the show is off.
 // - `firstRun` is what an absent key stands for, so it is what a first run loads and then
 //   stores: the show starts, and the message font is 10 points. A key without one stands for
 //   its design default.
@@ -110,7 +111,7 @@ inline constexpr WholeKey FontColor{.name = "FontColor",
                                     .low = std::numeric_limits<qint32>::min(),
                                     .high = std::numeric_limits<qint32>::max()};
 inline constexpr TextKey FontName{
-    .name = "FontName", .field = &DisplaySettings::FontName, .design = "Verdana"};
+    .name = "FontName", .field = &DisplaySettings::FontName, .design = kDesignFontFamily};
 inline constexpr TrueFalseKey FontBold{
     .name = "FontBold", .field = &DisplaySettings::FontBold, .design = false};
 inline constexpr TrueFalseKey FontItalic{

@@ -50,13 +50,11 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
 
     // The pages share one rectangle; the one in front covers the other three.
     const QRect pageRect(8, 84, 553, 311);
-    Picture2 = new ProgramsPage(LibraryFiles(AppFolder::path()), m_client);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture1 = new GoalsPage(AppFolder::path(), m_client);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture3 = new SettingsPage(settings, m_store, m_client);
+    programsPage = new ProgramsPage(LibraryFiles(AppFolder::path()), m_client);
+    goalsPage = new GoalsPage(AppFolder::path(), m_client);
+    settingsPage = new SettingsPage(settings, m_store, m_client);
     picAbout = new AboutPage(m_client);
-    const QList<QWidget*> pages{Picture2, Picture1, Picture3, picAbout};
+    const QList<QWidget*> pages{programsPage, goalsPage, settingsPage, picAbout};
     for (QWidget* page : pages)
         page->setGeometry(pageRect);
 
@@ -87,22 +85,22 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
 
     CDB = new MessageFontDialog(this);
 
-    connect(picPrograms2, &ImageButton::clicked, this, [this] { ShowPage(Picture2); });
-    connect(picGoals, &ImageButton::clicked, this, [this] { ShowPage(Picture1); });
-    connect(picSettings, &ImageButton::clicked, this, [this] { ShowPage(Picture3); });
+    connect(picPrograms2, &ImageButton::clicked, this, [this] { ShowPage(programsPage); });
+    connect(picGoals, &ImageButton::clicked, this, [this] { ShowPage(goalsPage); });
+    connect(picSettings, &ImageButton::clicked, this, [this] { ShowPage(settingsPage); });
     connect(picHelp, &ImageButton::clicked, this, [] { WebPages::OpenHelpPage(); });
     connect(picExit1, &ImageButton::clicked, this, &FrmAll::picExit1_Click);
     connect(picAbout->picOK, &ImageButton::clicked, this,
             [this] { m_pages->sendToBack(picAbout); });
     connect(picStart, &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
-    connect(Picture2->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
-    connect(Picture3->picStartInSettings, &ImageButton::clicked, showCycle,
+    connect(programsPage->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
+    connect(settingsPage->picStartInSettings, &ImageButton::clicked, showCycle,
             &ShowCycle::cmdStart_Click);
     connect(cmdStart, &QAction::triggered, showCycle, &ShowCycle::cmdStart_Click);
     connect(cmdNext, &QAction::triggered, showCycle, &ShowCycle::cmdNext_Click);
     connect(cmdExit, &QAction::triggered, this, &FrmAll::cmdExit_Click);
     connect(cmdFont, &QAction::triggered, this, &FrmAll::cmdFont_Click);
-    connect(Picture3, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
+    connect(settingsPage, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
 
     buildMenus();
     m_tray = new TrayPresence(*this);
@@ -149,9 +147,9 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     // stops at the next step. Until the settings are loaded that end stores nothing and opens
     // no page (EndSession); from then on EndSession has already unloaded the window.
     // 1. The goal slots.
-    Picture1->LoadGoalSlots();
+    goalsPage->LoadGoalSlots();
     // 2. The lists of the settings page.
-    Picture3->fillLists();
+    settingsPage->fillLists();
     if (ProgramEnd::begun())
         return false;
     // 3. Another instance runs: it comes forward and this one ends without storing anything.
@@ -169,18 +167,18 @@ bool FrmAll::Form_Load(const QStringList& arguments)
         hooks.remindToUpdate();
     if (ProgramEnd::begun())
         return false;
-    ShowPage(Picture2);
+    ShowPage(programsPage);
     // 6. The log-on launch choice, and the tray box beside it.
-    Picture3->showLogonLaunch();
+    settingsPage->showLogonLaunch();
     // 7. The program list.
-    Picture2->LoadProgramList();
+    programsPage->LoadProgramList();
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.
     cmdLoadSettings_Click();
     // 9. A log-on launch with the tray box ticked goes straight to the tray.
     const bool logOnLaunch = arguments.join(QLatin1Char(' ')).contains(QLatin1String("/STARTUP"));
-    if (logOnLaunch && Picture3->chkSysTray->isChecked())
+    if (logOnLaunch && settingsPage->chkSysTray->isChecked())
         SendToTray();
     // 10. A show left running at the last exit starts again.
     if (settings.AutoDisplay)
@@ -223,20 +221,20 @@ void FrmAll::followShow(bool showing)
                                     : QStringLiteral("start-showing"));
     const QString others =
         showing ? QStringLiteral("stop-showing-2") : QStringLiteral("start-showing-2");
-    Picture2->picStart1()->setPictureKey(others);
-    Picture3->picStartInSettings->setPictureKey(others);
+    programsPage->picStart1()->setPictureKey(others);
+    settingsPage->picStartInSettings->setPictureKey(others);
 }
 
 // The settings commands belong to the settings page; these keep their established names.
 void FrmAll::cmdLoadSettings_Click()
 {
-    Picture3->loadSettings();
+    settingsPage->loadSettings();
     m_settingsLoaded = true;
 }
 
 void FrmAll::cmdSaveSettings_Click()
 {
-    Picture3->saveSettings();
+    settingsPage->saveSettings();
 }
 
 void FrmAll::cmdFont_Click()
@@ -288,7 +286,7 @@ bool FrmAll::eventFilter(QObject* watched, QEvent* event)
 // the show goes on, and nothing is stored.
 void FrmAll::closeEvent(QCloseEvent* event)
 {
-    if (m_unloaded || m_unloading)
+    if (m_leaving)
         return;
     event->ignore();
     SendToTray();
@@ -296,9 +294,9 @@ void FrmAll::closeEvent(QCloseEvent* event)
 
 void FrmAll::Unload()
 {
-    if (m_unloaded || m_unloading)
+    if (m_leaving)
         return;
-    m_unloading = true;
+    m_leaving = true;
     // Before start-up has loaded the settings there is nothing of the user's to store, and
     // storing the page's first values would replace the stored settings.
     if (m_settingsLoaded)
@@ -307,7 +305,6 @@ void FrmAll::Unload()
     m_tray->leave();
     hide();
     m_unloaded = true;
-    m_unloading = false;
     emit unloaded();
 }
 

@@ -75,9 +75,10 @@ public:
     SettingsStore& store() const { return m_store; }
     DisplaySettings settings;
 
-    ProgramsPage* Picture2;
-    GoalsPage* Picture1;
-    SettingsPage* Picture3;
+    // The pages; their objectNames are the old ones (Picture2, Picture1, Picture3).
+    ProgramsPage* programsPage;
+    GoalsPage* goalsPage;
+    SettingsPage* settingsPage;
     AboutPage* picAbout;
 
     ImageButton* picPrograms2;
@@ -126,6 +127,6 @@ private:
     PageStack* m_pages = nullptr;
     TrayPresence* m_tray = nullptr;
     bool m_settingsLoaded = false;
-    bool m_unloading = false;
+    bool m_leaving = false; // Unload has begun; it runs once
     bool m_unloaded = false;
 };

@@ -6,7 +6,7 @@
 class GoalSlot;
 class QLabel;
 
-// The goals page `Picture1`: two goal slots side by side, each a free text kept in a file of
+// The goals page `goalsPage`: two goal slots side by side, each a free text kept in a file of
 // its own in the application folder.
 class GoalsPage : public QWidget
 {

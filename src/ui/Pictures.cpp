@@ -2,6 +2,7 @@
 // bitmap has to be scaled on a high-density screen. One look for all of them: the window's deep
 // blue, light-blue strokes and captions, and a white, glowing "lit" state for the hover twin.
 #include "ui/Pictures.h"
+#include "core/DesignFont.h"
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -37,8 +38,8 @@ struct Art
 QFont captionFont(qreal pixelSize, bool bold = true)
 {
     QFont font;
-    // Verdana where the system has it; DejaVu Sans is its closest common stand-in.
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(
+        {QString::fromLatin1(kDesignFontFamily), QString::fromLatin1(kDesignFontStandIn)});
     font.setPixelSize(qMax(1, qRound(pixelSize)));
     font.setBold(bold);
     font.setStyleStrategy(QFont::PreferAntialias);

@@ -12,7 +12,7 @@ class ImageButton;
 class SettingsStore;
 struct DisplaySettings;
 
-// The settings page `Picture3`. Its controls are the settings in memory: every change on
+// The settings page `settingsPage`. Its controls are the settings in memory: every change on
 // the page goes into DisplaySettings at once and reaches the store at the next save; the
 // log-on launch and the tray box take effect at once. A failure is told here, in a box.
 class SettingsPage : public QWidget

@@ -83,19 +83,19 @@ void TestFontChoice::nextFlashShowsTheChoice()
     FrmAll frm(*store);
     QVERIFY(frm.Form_Load({}));
     const QString face = QFontInfo(QFont("DejaVu Sans")).family();
-    frm.ShowPage(frm.Picture3);
+    frm.ShowPage(frm.settingsPage);
 
     // Cancel at the first opening changes nothing.
     whenOpen<MessageFontDialog>(
         [](MessageFontDialog* d) { choose(d, "DejaVu Serif", 30, true, Qt::blue, false); });
-    QTest::mouseClick(frm.Picture3->picFont, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(frm.settingsPage->picFont, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(frm.settings.FontName, QStringLiteral("Verdana"));
     QCOMPARE(frm.settings.FontColor, 0);
 
     // A red, bold, 12-point face.
     whenOpen<MessageFontDialog>(
         [&](MessageFontDialog* d) { choose(d, face, 12, true, Qt::red, true); });
-    QTest::mouseClick(frm.Picture3->picFont, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(frm.settingsPage->picFont, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(frm.settings.FontName, face);
     QCOMPARE(store->GetSetting("Settings", "FontName"), QString()); // stored at the next save
 

@@ -114,7 +114,7 @@ void TestFrmAll::opensOnProgramsPage()
     QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
-    QCOMPARE(frm->frontPage(), frm->Picture2);
+    QCOMPARE(frm->frontPage(), frm->programsPage);
     QVERIFY(frm->isVisible());
     QCOMPARE(frm->windowTitle(), QStringLiteral("Zentrivo v1.0"));
     QCOMPARE(frm->centralWidget()->size(), QSize(570, 447));
@@ -224,8 +224,8 @@ void TestFrmAll::stoppedShowOpensOnScreen()
     QVERIFY(frm->Form_Load({"/STARTUP"}));
     QVERIFY(!frm->showCycle->isShowing());
     QVERIFY(frm->isVisible() && !frm->isMinimized());
-    QVERIFY(!frm->Picture3->chkSysTray->isEnabled());
-    QVERIFY(frm->Picture3->optDontRun->isChecked());
+    QVERIFY(!frm->settingsPage->chkSysTray->isEnabled());
+    QVERIFY(frm->settingsPage->optDontRun->isChecked());
 }
 
 void TestFrmAll::startStopControlsFollowTheShow_data()
@@ -244,23 +244,23 @@ void TestFrmAll::startStopControlsFollowTheShow()
     QVERIFY(m_store->SaveSetting("Settings", "AutoDisplay", "False").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
-    ImageButton* inSettings = frm->Picture3->picStartInSettings;
+    ImageButton* inSettings = frm->settingsPage->picStartInSettings;
     const auto press = [&] {
         frm->mnuPop_Click();
         if (control == "cmdStart" || control == "cmdNext") {
             (control == "cmdStart" ? frm->cmdStart : frm->cmdNext)->trigger();
             return;
         }
-        frm->ShowPage(control == "picStartInSettings" ? static_cast<QWidget*>(frm->Picture3)
-                                                      : frm->Picture2);
+        frm->ShowPage(control == "picStartInSettings" ? static_cast<QWidget*>(frm->settingsPage)
+                                                      : frm->programsPage);
         ImageButton* button = control == "picStart"    ? frm->picStart
-                              : control == "picStart1" ? frm->Picture2->picStart1()
+                              : control == "picStart1" ? frm->programsPage->picStart1()
                                                        : inSettings;
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     };
     const auto looks = [&] {
         return QStringList{frm->cmdStart->text(), frm->cmdNext->text(), frm->picStart->pictureKey(),
-                           frm->Picture2->picStart1()->pictureKey(), inSettings->pictureKey()};
+                           frm->programsPage->picStart1()->pictureKey(), inSettings->pictureKey()};
     };
     const QString start = "Start Showing Subliminal Messages";
     const QStringList off{start, start, "start-showing", "start-showing-2", "start-showing-2"};
@@ -318,10 +318,10 @@ void TestFrmAll::logOnLaunch()
     QVERIFY(m_store->SaveSetting("Settings", "RunAtSysTray", stored).ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load(arguments));
-    frm->ShowPage(frm->Picture3); // as the user sees the settings
-    QVERIFY(frm->Picture3->optRun->isChecked());
-    QVERIFY(frm->Picture3->chkSysTray->isEnabled());
-    QCOMPARE(frm->Picture3->chkSysTray->isChecked(), ticked);
+    frm->ShowPage(frm->settingsPage); // as the user sees the settings
+    QVERIFY(frm->settingsPage->optRun->isChecked());
+    QVERIFY(frm->settingsPage->chkSysTray->isEnabled());
+    QCOMPARE(frm->settingsPage->chkSysTray->isChecked(), ticked);
     QCOMPARE(frm->isInTray() || frm->isMinimized(), sentAway);
     QVERIFY(!frm->showCycle->isShowing());
     LogonLaunch::setExecutablePathOverride({});
@@ -334,11 +334,11 @@ void TestFrmAll::dontRunUnticksTrayBox()
     QVERIFY(m_store->SaveSetting("Settings", "RunAtSysTray", "True").ok());
     auto frm = makeWindow();
     QVERIFY(frm->Form_Load({}));
-    QVERIFY(frm->Picture3->chkSysTray->isChecked());
-    frm->ShowPage(frm->Picture3);
-    QTest::mouseClick(frm->Picture3->optDontRun, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(!frm->Picture3->chkSysTray->isChecked());
-    QVERIFY(!frm->Picture3->chkSysTray->isEnabled());
+    QVERIFY(frm->settingsPage->chkSysTray->isChecked());
+    frm->ShowPage(frm->settingsPage);
+    QTest::mouseClick(frm->settingsPage->optDontRun, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!frm->settingsPage->chkSysTray->isChecked());
+    QVERIFY(!frm->settingsPage->chkSysTray->isEnabled());
     QCOMPARE(m_store->GetSetting("Settings", "RunAtSysTray"), QStringLiteral("False"));
     QVERIFY(!LogonLaunch::HasRunValue("zentrivo"));
 }

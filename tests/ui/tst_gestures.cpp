@@ -131,8 +131,8 @@ struct Session
             qFatal("no control %s", name);
         return w;
     }
-    QLineEdit* nameBox() const { return child<QLineEdit>(frm->Picture2, "txtNewFileName"); }
-    QLineEdit* editBox() const { return child<QLineEdit>(frm->Picture2, "txtEditText"); }
+    QLineEdit* nameBox() const { return child<QLineEdit>(frm->programsPage, "txtNewFileName"); }
+    QLineEdit* editBox() const { return child<QLineEdit>(frm->programsPage, "txtEditText"); }
 
     ImageButton* button(const QString& name) const
     {
@@ -144,15 +144,15 @@ struct Session
             {"picExit1", frm->picExit1},
             {"picStart", frm->picStart},
             {"picOK", frm->picAbout->picOK},
-            {"picStart1", frm->Picture2->picStart1()},
-            {"picStartInSettings", frm->Picture3->picStartInSettings},
-            {"picFont", frm->Picture3->picFont},
-            {"picSave1", frm->Picture1->picGoal1->picSave},
-            {"picSave2", frm->Picture1->picGoal2->picSave},
+            {"picStart1", frm->programsPage->picStart1()},
+            {"picStartInSettings", frm->settingsPage->picStartInSettings},
+            {"picFont", frm->settingsPage->picFont},
+            {"picSave1", frm->goalsPage->picGoal1->picSave},
+            {"picSave2", frm->goalsPage->picGoal2->picSave},
         };
         if (ImageButton* b = elsewhere.value(name))
             return b;
-        return child<ImageButton>(frm->Picture2, qPrintable(name)); // the panels' buttons
+        return child<ImageButton>(frm->programsPage, qPrintable(name)); // the panels' buttons
     }
 
     // Near the left end of the button, halfway down.
@@ -183,11 +183,11 @@ struct Session
     QWidget* page(const QString& name) const
     {
         if (name == "programs")
-            return frm->Picture2;
+            return frm->programsPage;
         if (name == "goals")
-            return frm->Picture1;
+            return frm->goalsPage;
         if (name == "settings")
-            return frm->Picture3;
+            return frm->settingsPage;
         return frm->picAbout;
     }
 
@@ -318,8 +318,8 @@ Effect TestGestures::run(const QStringList& pages, bool showing, const QString& 
     // The message a0 of program A is selected; the boxes hold what the commands would use.
     s.nameBox()->setText("Walk");
     s.editBox()->setText("new");
-    s.frm->Picture1->picGoal1->txtGoalDesc->setPlainText("first");
-    s.frm->Picture1->picGoal2->txtGoalDesc->setPlainText("second");
+    s.frm->goalsPage->picGoal1->txtGoalDesc->setPlainText("first");
+    s.frm->goalsPage->picGoal2->txtGoalDesc->setPlainText("second");
     for (const QString& p : pages)
         s.showPage(p);
     m_prompt.shown.clear();
@@ -408,11 +408,11 @@ void TestGestures::keysGoToThePageInFront()
     QVERIFY(s.open());
     s.showPage(from);
     QWidget* worked = control == "cboDispInterval"
-                          ? s.frm->Picture3->cboDispInterval
+                          ? s.frm->settingsPage->cboDispInterval
                           : s.child<QWidget>(s.page(from), qPrintable(control));
     if (control == "txtGoalDesc1") {
         // Ticking the slot unlocks its text and puts the focus there.
-        s.frm->Picture1->picGoal1->Check->click();
+        s.frm->goalsPage->picGoal1->Check->click();
         QTest::keyClicks(worked, "goal");
     } else {
         worked->setFocus(Qt::MouseFocusReason);
@@ -420,7 +420,7 @@ void TestGestures::keysGoToThePageInFront()
     QCOMPARE(s.frm->focusWidget(), worked);
     const Disk before = s.files();
     const int interval = s.frm->settings.DispInterval;
-    const QString goal = s.frm->Picture1->picGoal1->txtGoalDesc->toPlainText();
+    const QString goal = s.frm->goalsPage->picGoal1->txtGoalDesc->toPlainText();
 
     s.showPage(to);
     QWidget* front = s.page(to);
@@ -431,7 +431,7 @@ void TestGestures::keysGoToThePageInFront()
     // Nothing on the page the user left has changed, and the focus is on the page in front.
     QCOMPARE(s.files(), before);
     QCOMPARE(s.frm->settings.DispInterval, interval);
-    QCOMPARE(s.frm->Picture1->picGoal1->txtGoalDesc->toPlainText(), goal);
+    QCOMPARE(s.frm->goalsPage->picGoal1->txtGoalDesc->toPlainText(), goal);
     QCOMPARE(m_prompt.shown.size(), 0);
     QWidget* focus = s.frm->focusWidget();
     QVERIFY2(focus && (focus == front || front->isAncestorOf(focus)),
@@ -454,7 +454,7 @@ void TestGestures::tabStaysOnThePageInFront()
     QFETCH(QString, page);
     Session s;
     QVERIFY(s.open());
-    s.frm->Picture1->picGoal1->Check->setChecked(true); // a goal text that takes the focus
+    s.frm->goalsPage->picGoal1->Check->setChecked(true); // a goal text that takes the focus
     s.showPage(page);
     QWidget* front = s.page(page);
     // Around the whole window, forwards and backwards.
@@ -524,7 +524,7 @@ void TestGestures::commandKeysByPage()
     // Message a0 of program A is selected; the boxes hold what the commands would use.
     s.nameBox()->setText("Walk");
     s.editBox()->setText(editBox);
-    s.frm->Picture1->picGoal1->txtGoalDesc->setPlainText("first");
+    s.frm->goalsPage->picGoal1->txtGoalDesc->setPlainText("first");
     s.showPage(page);
     const Disk before = s.files();
     const QList<std::shared_ptr<QSignalSpy>> presses = commandSpies(s.frm.get());

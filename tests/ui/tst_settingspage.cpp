@@ -71,7 +71,7 @@ struct Window
         Prompt::set(nullptr);
         Browser::set(nullptr);
     }
-    SettingsPage* page() const { return frm->Picture3; }
+    SettingsPage* page() const { return frm->settingsPage; }
     void click(QWidget* w) const { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, 6)); }
 };
 } // namespace
