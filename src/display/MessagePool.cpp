@@ -1,9 +1,29 @@
 #include "display/MessagePool.h"
 
+#include "core/Cp1252.h"
+#include "core/ReadFile.h"
 #include "core/RoundHalfEven.h"
 #include "library/LibraryFiles.h"
+#include "library/MessageScan.h"
 
 #include <algorithm>
+
+namespace {
+
+// Whether the text is empty once its CR LF pairs are gone. Decoding turns every byte into at
+// least one character and a CR or LF byte into that character alone, so the bytes tell.
+bool onlyLineBreaks(QByteArrayView text)
+{
+    if (text.size() % 2 != 0)
+        return false;
+    for (qsizetype i = 0; i < text.size(); i += 2) {
+        if (text[i] != '\r' || text[i + 1] != '\n')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 MessagePool::MessagePool(QString appFolder) : m_folder(std::move(appFolder)) {}
 
@@ -12,35 +32,75 @@ QString MessagePool::withoutLineBreaks(QString text)
     return text.remove(QStringLiteral("\r\n"));
 }
 
-bool MessagePool::GatherMessages()
+bool MessagePool::GatherMessages(const std::function<bool()>& cancelled)
 {
     const LibraryFiles files(m_folder);
     if (!files.hasSelectionList())
         return false;
     // Rebuilt at every start, so a program or message unticked since the last start stops
     // showing and nothing is shown twice as often as it should.
-    m_messages.clear();
+    m_text.clear();
+    m_ends.clear();
+    m_runs.clear();
     const LibraryFiles::Read programs = files.readSelectionList();
     for (const Record& program : programs.records) {
         const QString name = withoutLineBreaks(program.text);
         if (name.isEmpty() || !program.ticked)
             continue;
-        AddProgramMessages(name);
+        if (!addProgram(name, cancelled))
+            break;
+    }
+    // The buffers grew in steps; what they hold now is all they will hold until the next start.
+    m_text.squeeze();
+    m_ends.squeeze();
+    return true;
+}
+
+bool MessagePool::addProgram(const QString& name, const std::function<bool()>& cancelled)
+{
+    if (cancelled && cancelled())
+        return false;
+    const QString path = LibraryFiles(m_folder).programPath(name);
+    if (path.isEmpty())
+        return true;
+    const ReadFile::Result file = ReadFile::read(path);
+    if (!file.ok())
+        return true;
+    MessageScan scan(file.bytes);
+    if (m_runs.isEmpty() || m_runs.constLast().utf8 != scan.utf8())
+        m_runs.append(Run{size(), scan.utf8()});
+    QByteArrayView text;
+    bool ticked = false;
+    for (qsizetype n = 1; scan.next(&text, &ticked); ++n) {
+        if (n % 4096 == 0 && cancelled && cancelled())
+            return false;
+        if (!ticked || onlyLineBreaks(text))
+            continue;
+        m_text.append(text);
+        m_ends.append(m_text.size());
     }
     return true;
 }
 
-void MessagePool::AddProgramMessages(const QString& name)
+QString MessagePool::at(qsizetype index) const
 {
-    if (!LibraryFiles::isSafeName(name))
-        return;
-    const LibraryFiles::Read messages = LibraryFiles(m_folder).readProgram(name);
-    for (const Record& message : messages.records) {
-        const QString text = withoutLineBreaks(message.text);
-        if (text.isEmpty() || !message.ticked)
-            continue;
-        m_messages.append(text);
-    }
+    const qsizetype begin = index == 0 ? 0 : m_ends.at(index - 1);
+    const qsizetype length = m_ends.at(index) - begin;
+    const auto run = std::upper_bound(m_runs.cbegin(), m_runs.cend(), index,
+                                      [](qsizetype i, const Run& r) { return i < r.first; });
+    const char* bytes = m_text.constData() + begin;
+    const bool utf8 = run != m_runs.cbegin() && std::prev(run)->utf8;
+    return withoutLineBreaks(utf8 ? QString::fromUtf8(bytes, length)
+                                  : Cp1252::decode(QByteArray::fromRawData(bytes, length)));
+}
+
+QStringList MessagePool::messages() const
+{
+    QStringList all;
+    all.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        all.append(at(i));
+    return all;
 }
 
 qint32 MessagePool::randomIndex(double r, qint32 last)

@@ -2,11 +2,17 @@
 
 #include "display/FrmDisp.h"
 #include "display/RandomSource.h"
+#include "library/LibraryFiles.h"
 #include "settings/DisplaySettings.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
+
+#include <QPromise>
+#include <QThreadPool>
+#include <memory>
+#include <utility>
 
 ShowCycle::ShowCycle(DisplaySettings& settings, SettingsStore& store, const QString& appFolder,
                      QObject* parent)
@@ -21,6 +27,8 @@ ShowCycle::ShowCycle(DisplaySettings& settings, SettingsStore& store, const QStr
 // A message still on the screen keeps its own clock and goes when its duration ends.
 ShowCycle::~ShowCycle()
 {
+    if (m_gather)
+        m_gather->cancel();
     delete m_prepared.data();
 }
 
@@ -42,12 +50,12 @@ void ShowCycle::cmdStart_Click()
 
 void ShowCycle::startShow()
 {
-    if (!m_pool.GatherMessages())
+    // Whether the show starts is decided at the press; the messages are read in the
+    // background, so that a library of any size never holds up the window.
+    if (!LibraryFiles(m_pool.appFolder()).hasSelectionList())
         return;
-    // The "As Written" place carries over from the last start while it still names a
-    // message of the rebuilt pool.
-    if (m_next > m_pool.last())
-        m_next = 0;
+    m_pool = MessagePool(m_pool.appFolder());
+    gatherPool();
     m_showing = true;
     if (m_settings.DispInterval >= 0 && m_settings.DispInterval < IntervalChoices::count)
         m_pacingClock.setInterval(m_settings.intervalMs());
@@ -62,6 +70,12 @@ void ShowCycle::stopShow()
         m_store.GetSetting(StoredSettings::kSection, QLatin1String(SettingKeys::AutoDisplay.name)));
     if (stored && !*stored)
         return;
+    if (m_gather)
+        m_gather->cancel();
+    m_gather = nullptr;
+    m_beatWaits = false;
+    // Not needed again before the next start, which gathers anew.
+    m_pool = MessagePool(m_pool.appFolder());
     m_pacingClock.stop();
     m_pacingClock.setInterval(0);
     unloadDisplayWindow();
@@ -69,6 +83,44 @@ void ShowCycle::stopShow()
     m_showing = false;
     m_settings.AutoDisplay = false;
     emit showingChanged(false);
+}
+
+void ShowCycle::gatherPool()
+{
+    auto promise = std::make_shared<QPromise<MessagePool>>();
+    auto* gather = new QFutureWatcher<MessagePool>(this);
+    m_gather = gather;
+    connect(gather, &QFutureWatcherBase::finished, this, [this, gather] {
+        gather->deleteLater();
+        if (gather != m_gather)
+            return;
+        m_gather = nullptr;
+        takePool(gather->future().takeResult());
+    });
+    gather->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, folder = m_pool.appFolder()] {
+        promise->start();
+        MessagePool pool(folder);
+        // A selection list gone since the press leaves the pool empty: the show then runs as
+        // with nothing ticked.
+        pool.GatherMessages([&promise] { return promise->isCanceled(); });
+        promise->addResult(std::move(pool));
+        promise->finish();
+    });
+}
+
+void ShowCycle::takePool(MessagePool pool)
+{
+    m_pool = std::move(pool);
+    // The "As Written" place carries over from the last start while it still names a
+    // message of the rebuilt pool.
+    if (m_next > m_pool.last())
+        m_next = 0;
+    emit poolReady();
+    if (std::exchange(m_beatWaits, false))
+        Timer1_Timer();
+    else
+        prepareWindow();
 }
 
 void ShowCycle::enablePacingClock()
@@ -109,6 +161,10 @@ void ShowCycle::unloadDisplayWindow()
 void ShowCycle::Timer1_Timer()
 {
     unloadDisplayWindow();
+    if (m_gather) {
+        m_beatWaits = true;
+        return;
+    }
     if (m_pool.isEmpty()) {
         // Nothing to show: the design caption never reaches the screen, and the clock keeps
         // running so the next beat comes one interval later.

@@ -2,6 +2,7 @@
 
 #include "display/MessagePool.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -31,14 +32,17 @@ public:
     void cmdStart_Click();
     void cmdNext_Click() { cmdStart_Click(); }
     // One beat of the pacing clock: shows the next message. With an empty pool nothing is
-    // shown and the next beat follows one interval later.
+    // shown and the next beat follows one interval later. A beat that comes while the
+    // messages are still being gathered shows as soon as they are in.
     void Timer1_Timer();
 
     bool isShowing() const { return m_showing; }
     QTimer& pacingClock() { return m_pacingClock; }
     // The window of the message on the screen, or nullptr between messages.
     FrmDisp* displayWindow() const;
-    MessagePool& pool() { return m_pool; }
+    // The messages of the ticked programs, gathered in the background after each start.
+    const MessagePool& pool() const { return m_pool; }
+    bool isGathering() const { return m_gather != nullptr; }
     int NextMessageIndex() const { return m_next; }
 
 signals:
@@ -49,10 +53,14 @@ signals:
     // A press to start was handled, whether or not the show could start (there may be no
     // selection list): the main window makes way for the messages.
     void startPressed();
+    // The messages gathered for the show that was started are in the pool.
+    void poolReady();
 
 private:
     void startShow();
     void stopShow();
+    void gatherPool();
+    void takePool(MessagePool pool);
     // Starts a new full interval once a message has gone. An interval that could not be set
     // leaves the show on with the clock idle.
     void enablePacingClock();
@@ -64,6 +72,10 @@ private:
     SettingsStore& m_store;
     bool m_showing = false;
     MessagePool m_pool;
+    // The gathering the running show waits for; one that a stop left behind runs on
+    // unheeded and its pool is dropped.
+    QFutureWatcher<MessagePool>* m_gather = nullptr;
+    bool m_beatWaits = false;
     qint32 m_next = 0;
     QTimer m_pacingClock;
     QPointer<FrmDisp> m_disp;

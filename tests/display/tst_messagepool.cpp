@@ -1,12 +1,37 @@
 #include "TestFiles.h"
 #include "display/MessagePool.h"
+#include "library/LibraryFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace TestFiles;
+
+namespace {
+
+// The pool as a list of decoded records gives it: every ticked program's records read whole
+// through the library, their texts less the CR LF pairs, the empty ones left out.
+QStringList readRecordByRecord(const QString& folder)
+{
+    const LibraryFiles files(folder);
+    QStringList pool;
+    for (const Record& program : files.readSelectionList().records) {
+        const QString name = MessagePool::withoutLineBreaks(program.text);
+        if (name.isEmpty() || !program.ticked || !LibraryFiles::isSafeName(name))
+            continue;
+        for (const Record& message : files.readProgram(name).records) {
+            const QString text = MessagePool::withoutLineBreaks(message.text);
+            if (message.ticked && !text.isEmpty())
+                pool.append(text);
+        }
+    }
+    return pool;
+}
+
+} // namespace
 
 class TestMessagePool : public QObject
 {
@@ -16,6 +41,9 @@ private slots:
     void gather();
     void eachStartRebuildsThePool();
     void missingSelectionListKeepsThePool();
+    void anyBytesGiveWhatTheRecordsHold();
+    void poolLargerThanSixteenBitsIsCoveredByRandomOrder();
+    void cancelledGatheringEndsEarly();
 };
 
 void TestMessagePool::gather_data()
@@ -61,6 +89,33 @@ void TestMessagePool::gather_data()
                  {"outside.txt", "\"secret\",#TRUE#\r\n"},
                  {"plugins/sub/x.txt", "\"deep\",#TRUE#\r\n"}}
         << true << QStringList{};
+    QTest::newRow("Windows-1252 characters, undefined bytes kept")
+        << Files{{"FileNames.txt", "\"caf\xe9\",#TRUE#\r\n"},
+                 {"plugins/caf\xc3\xa9.txt",
+                  "\"\x80 5, na\xefve\",#TRUE#\r\n\"\x81\x9d\",#TRUE#\r\n"}}
+        << true << QStringList{"\u20ac 5, na\u00efve", "\u0081\u009d"};
+    QTest::newRow("UTF-8 program between Windows-1252 ones")
+        << Files{{"FileNames.txt", "\"a\",#TRUE#\r\n\"u\",#TRUE#\r\n\"b\",#TRUE#\r\n"},
+                 {"plugins/a.txt", "\"\xe9\",#TRUE#\r\n"},
+                 {"plugins/u.txt",
+                  "\xef\xbb\xbf\"\xce\xa9\r\n\xc3\xa9\",#TRUE#\r\n\"\",#TRUE#\r\n"},
+                 {"plugins/b.txt", "\"\xce\",#TRUE#\r\n"}}
+        << true << QStringList{"\u00e9", "\u03a9\u00e9", "\u00ce"};
+    QTest::newRow("only line breaks is empty, a pair split by a lone CR is not")
+        << Files{{"FileNames.txt", "\"a\",#TRUE#\r\n"},
+                 {"plugins/a.txt",
+                  "\"\r\n\r\n\",#TRUE#\r\n\"\r\r\n\n\",#TRUE#\r\n\"\n\r\",#TRUE#\r\n"}}
+        << true << QStringList{"\r\n", "\n\r"};
+    QTest::newRow("hand-made records: blank lines, no quotes, spaces, no tick, unended quote")
+        << Files{{"FileNames.txt", "\r\n  a , #TRUE# \r\n"},
+                 {"plugins/a.txt", "\r\n\r\nplain ,  #TRUE#  ,x\r\n\"q\"junk,#TRUE#\nnotick\r\n"
+                                   "\"t\",#true#\r\n\"open,#TRUE#\r\n"}}
+        << true << QStringList{"plain", "q"};
+    QTest::newRow("unticked messages of a ticked program, ticked ones of an unticked one")
+        << Files{{"FileNames.txt", "\"a\",#FALSE#\r\n\"b\",#TRUE#\r\n"},
+                 {"plugins/a.txt", "\"a1\",#TRUE#\r\n"},
+                 {"plugins/b.txt", "\"b1\",#FALSE#\r\n\"b2\",#TRUE#\r\n\"b3\",#FALSE#\r\n"}}
+        << true << QStringList{"b2"};
 }
 
 void TestMessagePool::gather()
@@ -76,6 +131,10 @@ void TestMessagePool::gather()
     QCOMPARE(messages.messages(), pool);
     QCOMPARE(messages.isEmpty(), pool.isEmpty());
     QCOMPARE(messages.last(), pool.size() - 1);
+    for (qsizetype i = 0; i < pool.size(); ++i)
+        QCOMPARE(messages.at(i), pool.at(i));
+    if (result)
+        QCOMPARE(messages.messages(), readRecordByRecord(dir.path()));
 }
 
 void TestMessagePool::eachStartRebuildsThePool()
@@ -106,6 +165,61 @@ void TestMessagePool::missingSelectionListKeepsThePool()
     QVERIFY(QFile::remove(dir.filePath("FileNames.txt")));
     QVERIFY(!pool.GatherMessages());
     QCOMPARE(pool.messages(), QStringList{"a1"});
+}
+
+void TestMessagePool::anyBytesGiveWhatTheRecordsHold()
+{
+    // Bytes the record format is made of, so that quotes, ticks and line breaks meet often.
+    const QList<QByteArray> pieces{"\"",       ",",   "#TRUE#", "#FALSE#", "\r\n", "\r",
+                                   "\n",       " ",   "a",      "\xe9",    "\x80", "\xef\xbb\xbf",
+                                   "\xc3\xa9", "\xce"};
+    QRandomGenerator random(14);
+    for (int round = 0; round < 300; ++round) {
+        QTemporaryDir dir;
+        Files files{{"FileNames.txt", "\"a\",#TRUE#\r\n\"b\",#TRUE#\r\n"}};
+        for (const char* name : {"plugins/a.txt", "plugins/b.txt"}) {
+            QByteArray bytes = random.bounded(3) == 0 ? QByteArray("\xef\xbb\xbf") : QByteArray();
+            for (int n = random.bounded(40); n > 0; --n)
+                bytes += pieces.at(random.bounded(int(pieces.size())));
+            files.append({name, bytes});
+        }
+        writeFiles(dir.path(), files);
+        MessagePool pool(dir.path());
+        QVERIFY(pool.GatherMessages());
+        QCOMPARE(pool.messages(), readRecordByRecord(dir.path()));
+    }
+}
+
+void TestMessagePool::poolLargerThanSixteenBitsIsCoveredByRandomOrder()
+{
+    constexpr int count = 100000;
+    QByteArray program;
+    for (int i = 0; i < count; ++i)
+        program += "\"m" + QByteArray::number(i) + "\",#TRUE#\r\n";
+    QTemporaryDir dir;
+    writeFiles(dir.path(), {{"FileNames.txt", "\"p\",#TRUE#\r\n"}, {"plugins/p.txt", program}});
+    MessagePool pool(dir.path());
+    QVERIFY(pool.GatherMessages());
+    QCOMPARE(pool.size(), count);
+    const qint32 last = qint32(pool.last());
+    QCOMPARE(MessagePool::randomIndex(0.5, last), 50000); // 49999.5, to the even neighbour
+    QCOMPARE(pool.at(MessagePool::randomIndex(0.5, last)), "m50000");
+    QCOMPARE(MessagePool::randomIndex(0.99999, last), 99998);
+    QCOMPARE(pool.at(MessagePool::randomIndex(0.999999, last)), "m99999");
+}
+
+void TestMessagePool::cancelledGatheringEndsEarly()
+{
+    QByteArray program;
+    for (int i = 0; i < 20000; ++i)
+        program += "\"m\",#TRUE#\r\n";
+    QTemporaryDir dir;
+    writeFiles(dir.path(),
+               {{"FileNames.txt", "\"p\",#TRUE#\r\n\"p\",#TRUE#\r\n"}, {"plugins/p.txt", program}});
+    int asked = 0;
+    MessagePool pool(dir.path());
+    QVERIFY(pool.GatherMessages([&asked] { return ++asked > 2; }));
+    QVERIFY(pool.size() < 20000);
 }
 
 QTEST_GUILESS_MAIN(TestMessagePool)

@@ -11,8 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <algorithm>
 #include <memory>
 
@@ -78,10 +80,33 @@ struct Rig
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // One beat; the text it put on the screen, or nothing.
+    // The press of a start control, and the gathering of the messages it began.
+    void start()
+    {
+        cycle->cmdStart_Click();
+        waitForPool();
+    }
+    void waitForPool()
+    {
+        if (!cycle->isGathering())
+            return;
+        QSignalSpy ready(cycle.get(), &ShowCycle::poolReady);
+        QVERIFY(ready.wait(60000));
+    }
+    // Every gathering begun, also one a stop left behind, has ended and been heard of.
+    static void settle()
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // One beat; the text it put on the screen, or nothing. A beat before the messages are
+    // in shows once they are.
     QString beat()
     {
         cycle->Timer1_Timer();
+        waitForPool();
         FrmDisp* w = cycle->displayWindow();
         return w && w->isVisible() ? w->LblDisp()->text() : QString();
     }
@@ -104,6 +129,9 @@ private slots:
 
     void asWrittenCyclesAndResumesAfterAStop();
     void rebuiltPoolShowsOnlyWhatIsTicked();
+    void beatBeforeTheMessagesAreInShowsOnceTheyAre();
+    void stopWhileGatheringDropsWhatWasGathered();
+    void startStopStartGathersTheNewestFiles();
     void randomChoice_data();
     void randomChoice();
     void randomDrawsMessageThenVerticalThenHorizontal();
@@ -173,10 +201,63 @@ void TestShowCycle::rebuiltPoolShowsOnlyWhatIsTicked()
     rig.cycle->cmdStart_Click(); // stop, with "c" next
 
     writeFiles(rig.dir.path(), {{"plugins/p.txt", "\"a\",#TRUE#\r\n\"b\",#FALSE#\r\n"}});
-    rig.cycle->cmdStart_Click();
+    rig.start();
     QCOMPARE(rig.cycle->pool().messages(), QStringList{"a"});
     QCOMPARE(rig.cycle->NextMessageIndex(), 0);
     QCOMPARE(rig.beat(), "a");
+}
+
+void TestShowCycle::beatBeforeTheMessagesAreInShowsOnceTheyAre()
+{
+    Rig rig(kAbc);
+    QSignalSpy ready(rig.cycle.get(), &ShowCycle::poolReady);
+    rig.cycle->cmdStart_Click();
+    QVERIFY(rig.cycle->isGathering());
+    QCOMPARE(rig.told, (QStringList{"save", "on", "away"}));
+    rig.cycle->Timer1_Timer();
+    QVERIFY(!rig.cycle->displayWindow());
+
+    QVERIFY(ready.wait(60000));
+    FrmDisp* w = rig.cycle->displayWindow();
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(w->LblDisp()->text(), "a");
+    QVERIFY(!rig.cycle->pacingClock().isActive());
+    rig.endMessage();
+    QVERIFY(rig.cycle->pacingClock().isActive());
+    QCOMPARE(rig.beat(), "b");
+}
+
+void TestShowCycle::stopWhileGatheringDropsWhatWasGathered()
+{
+    Rig rig(kAbc);
+    QSignalSpy ready(rig.cycle.get(), &ShowCycle::poolReady);
+    rig.cycle->cmdStart_Click();
+    rig.cycle->Timer1_Timer(); // waits for the messages
+    rig.cycle->cmdStart_Click();
+    QVERIFY(!rig.cycle->isShowing());
+    QVERIFY(!rig.cycle->isGathering());
+
+    Rig::settle();
+    QCOMPARE(ready.count(), 0);
+    QVERIFY(rig.cycle->pool().isEmpty());
+    QVERIFY(!rig.cycle->displayWindow());
+    QVERIFY(!rig.cycle->pacingClock().isActive());
+    QCOMPARE(rig.told, (QStringList{"save", "on", "away", "save", "off"}));
+}
+
+void TestShowCycle::startStopStartGathersTheNewestFiles()
+{
+    Rig rig(kAbc);
+    rig.cycle->cmdStart_Click();
+    rig.cycle->cmdStart_Click();
+    writeFiles(rig.dir.path(),
+               {{"FileNames.txt", "\"q\",#TRUE#\r\n"}, {"plugins/q.txt", "\"new\",#TRUE#\r\n"}});
+    QSignalSpy ready(rig.cycle.get(), &ShowCycle::poolReady);
+    rig.cycle->cmdStart_Click();
+    Rig::settle();
+    QCOMPARE(ready.count(), 1);
+    QCOMPARE(rig.cycle->pool().messages(), QStringList{"new"});
+    QCOMPARE(rig.beat(), "new");
 }
 
 void TestShowCycle::randomChoice_data()
