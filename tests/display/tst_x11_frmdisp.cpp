@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -63,8 +64,10 @@ void TestX11FrmDisp::initTestCase()
     m_work.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&m_work));
 
+    QSignalSpy ready(m_cycle.get(), &ShowCycle::poolReady);
     m_cycle->cmdStart_Click();
     QVERIFY(m_cycle->isShowing());
+    QVERIFY(ready.wait(60000));
 }
 
 void TestX11FrmDisp::cleanupTestCase()

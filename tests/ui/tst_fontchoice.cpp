@@ -105,9 +105,9 @@ void TestFontChoice::nextFlashShowsTheChoice()
     QCOMPARE(store->GetSetting("Settings", "FontBold"), QStringLiteral("True"));
     QCOMPARE(store->GetSetting("Settings", "FontSize"), QStringLiteral("12"));
     QCOMPARE(store->GetSetting("Settings", "FontColor"), QStringLiteral("255"));
-    frm.showCycle->Timer1_Timer();
+    frm.showCycle->Timer1_Timer(); // shown once the messages are gathered
+    QTRY_VERIFY(frm.showCycle->displayWindow());
     FrmDisp* flash = frm.showCycle->displayWindow();
-    QVERIFY(flash);
     QCOMPARE(flash->LblDisp()->text(), QStringLiteral("breathe"));
     QCOMPARE(flash->LblDisp()->font().family(), face);
     QCOMPARE(flash->LblDisp()->font().pointSizeF(), 12.0);
