@@ -66,6 +66,11 @@ bool MessagePool::addProgram(const QString& name, const std::function<bool()>& c
     const ReadFile::Result file = ReadFile::read(path);
     if (!file.ok())
         return true;
+    // Room for the whole file at once: growing in steps would copy the texts gathered so far
+    // while the file is still held, and could take three times its size on the way.
+    const qsizetype room = m_text.size() + file.bytes.size();
+    if (m_text.capacity() < room)
+        m_text.reserve(std::max(room, m_text.capacity() + m_text.capacity() / 2));
     MessageScan scan(file.bytes);
     if (m_runs.isEmpty() || m_runs.constLast().utf8 != scan.utf8())
         m_runs.append(Run{size(), scan.utf8()});
