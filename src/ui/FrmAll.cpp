@@ -316,6 +316,9 @@ bool FrmAll::isInTray() const
 void FrmAll::SendToTray()
 {
     m_tray->sendToTray();
+    // Nothing shows the pictures while the window is away, and they are quick to paint again.
+    if (isHidden())
+        Pictures::release();
 }
 
 QSystemTrayIcon* FrmAll::trayIcon() const

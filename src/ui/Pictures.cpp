@@ -6,12 +6,14 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QIconEngine>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QtMath>
+#include <iterator>
 
 namespace Pictures {
 namespace {
@@ -345,11 +347,65 @@ QPainterPath spark(const QPointF& c, qreal r)
     return p;
 }
 
+QHash<QString, QPixmap>& cache()
+{
+    static QHash<QString, QPixmap> pictures;
+    return pictures;
+}
+
 QPixmap& cached(const QString& key, qreal dpr)
 {
-    static QHash<QString, QPixmap> cache;
-    return cache[key + QLatin1Char('@') + QString::number(qRound(dpr * 100))];
+    return cache()[key + QLatin1Char('@') + QString::number(qRound(dpr * 100))];
 }
+
+const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// The program icon, painted at the one size that a request is served from and let go at
+// once. A request is served as from an icon holding every size: from the smallest size that
+// is at least as large, else the largest, scaled to fit (see bestFor), so what it shows is
+// the same.
+class ProgramIconEngine : public QIconEngine
+{
+public:
+    QIconEngine* clone() const override { return new ProgramIconEngine; }
+    QString key() const override { return QStringLiteral("ZentrivoProgramIcon"); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const int s : kIconSizes)
+            sizes << QSize(s, s);
+        return sizes;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return bestFor(size).actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return bestFor(size).pixmap(size, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        bestFor(rect.size() * dpr).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+private:
+    // An icon of the one size an icon of all sizes would use for `wanted`: compared by area,
+    // the smallest not below it, else the largest.
+    static QIcon bestFor(const QSize& wanted)
+    {
+        const int area = wanted.width() * wanted.height();
+        int best = kIconSizes[std::size(kIconSizes) - 1];
+        for (const int s : kIconSizes) {
+            if (s * s >= area) {
+                best = s;
+                break;
+            }
+        }
+        return QIcon(QPixmap::fromImage(iconImage(best)));
+    }
+};
 
 } // namespace
 
@@ -363,6 +419,19 @@ QPixmap picture(const QString& key, qreal dpr)
     if (pm.isNull())
         pm = paintPicture(*it, lit, dpr);
     return pm;
+}
+
+QSize size(const QString& key)
+{
+    bool lit = false;
+    const auto it = arts().constFind(baseKey(key, &lit));
+    return it == arts().constEnd() ? QSize() : it->size;
+}
+
+void release()
+{
+    cache().clear();
+    cache().squeeze();
 }
 
 bool has(const QString& key)
@@ -503,10 +572,7 @@ QImage iconImage(int size)
 
 QIcon programIcon()
 {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(iconImage(size)));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 } // namespace Pictures

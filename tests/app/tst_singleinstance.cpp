@@ -9,13 +9,13 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <vector>
 #include <grp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 sockaddr_un addressOf(const QString& path)
