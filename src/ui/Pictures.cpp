@@ -11,7 +11,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QRadialGradient>
+#include <QThreadPool>
 #include <QtMath>
 #include <iterator>
 
@@ -360,10 +362,11 @@ QPixmap& cached(const QString& key, qreal dpr)
 
 const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
-// The program icon, painted at the one size that a request is served from and let go at
-// once. A request is served as from an icon holding every size: from the smallest size that
-// is at least as large, else the largest, scaled to fit (see bestFor), so what it shows is
-// the same.
+// The program icon, painted at the one size that a request is served from and let go at once.
+// A request is served as an icon holding every size would serve it: from the smallest size
+// that is at least as large (by area), else the largest, scaled down to fit. The normal look
+// is made here, so nothing lands in the toolkit's pixmap cache, whose upkeep wakes the
+// program up later.
 class ProgramIconEngine : public QIconEngine
 {
 public:
@@ -376,34 +379,40 @@ public:
             sizes << QSize(s, s);
         return sizes;
     }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
-        return bestFor(size).actualSize(size, mode, state);
+        const int held = heldSizeFor(size);
+        QSize actual(held, held);
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {
-        return bestFor(size).pixmap(size, mode, state);
+        const QPixmap held = QPixmap::fromImage(iconImage(heldSizeFor(size)));
+        // A disabled or selected look, as the toolkit makes it from the held size.
+        if (mode != QIcon::Normal)
+            return QIcon(held).pixmap(size, mode, state);
+        const QSize actual = actualSize(size, mode, state);
+        if (held.size() == actual)
+            return held;
+        return held.scaled(actual, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
         const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
-        bestFor(rect.size() * dpr).paint(painter, rect, Qt::AlignCenter, mode, state);
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
     }
 
 private:
-    // An icon of the one size an icon of all sizes would use for `wanted`: compared by area,
-    // the smallest not below it, else the largest.
-    static QIcon bestFor(const QSize& wanted)
+    static int heldSizeFor(const QSize& wanted)
     {
         const int area = wanted.width() * wanted.height();
-        int best = kIconSizes[std::size(kIconSizes) - 1];
         for (const int s : kIconSizes) {
-            if (s * s >= area) {
-                best = s;
-                break;
-            }
+            if (s * s >= area)
+                return s;
         }
-        return QIcon(QPixmap::fromImage(iconImage(best)));
+        return kIconSizes[std::size(kIconSizes) - 1];
     }
 };
 
@@ -432,6 +441,12 @@ void release()
 {
     cache().clear();
     cache().squeeze();
+    // What painting left behind in the toolkit: its cache of painted pieces, whose upkeep
+    // timer would wake the program while it waits, and the threads it fills large pictures
+    // with, which would otherwise linger and end on their own a while later. Threads busy
+    // with other work are left alone.
+    QPixmapCache::clear();
+    QThreadPool::globalInstance()->waitForDone(0);
 }
 
 bool has(const QString& key)

@@ -23,8 +23,9 @@ QStringList keys();
 // a thin frame with curved corners around the page area.
 QPixmap background(qreal devicePixelRatio = 1.0);
 
-// Lets go of every picture painted so far (while no window shows them, for example in the
-// tray); each is painted again, the same, when it is next asked for.
+// Lets go of every picture painted so far, and of what painting left behind in the toolkit
+// (while no window shows them, for example in the tray); each is painted again, the same,
+// when it is next asked for.
 void release();
 
 // The program icon at the usual sizes (16 to 256 pixels). A size is painted when it is asked

@@ -455,17 +455,21 @@ void TestImageButton::iconShowsAsWithEverySizeHeld_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QIcon::Mode>("mode");
+    QTest::addColumn<qreal>("dpr");
     // Held sizes, sizes in between (scaled down from the next larger), beyond the largest.
     for (const int s : {16, 20, 22, 23, 30, 48, 100, 256, 300})
-        QTest::addRow("%d px", s) << QSize(s, s) << QIcon::Normal;
-    QTest::newRow("22 px, disabled") << QSize(22, 22) << QIcon::Disabled;
-    QTest::newRow("40 x 20 px") << QSize(40, 20) << QIcon::Normal;
+        QTest::addRow("%d px", s) << QSize(s, s) << QIcon::Normal << 1.0;
+    QTest::newRow("22 px, disabled") << QSize(22, 22) << QIcon::Disabled << 1.0;
+    QTest::newRow("40 x 20 px") << QSize(40, 20) << QIcon::Normal << 1.0;
+    QTest::newRow("22 px at 200 %") << QSize(22, 22) << QIcon::Normal << 2.0;
+    QTest::newRow("20 px at 150 %") << QSize(20, 20) << QIcon::Normal << 1.5;
 }
 
 void TestImageButton::iconShowsAsWithEverySizeHeld()
 {
     QFETCH(QSize, size);
     QFETCH(QIcon::Mode, mode);
+    QFETCH(qreal, dpr);
     QIcon everySize;
     for (const int s : {16, 22, 24, 32, 48, 64, 128, 256})
         everySize.addPixmap(QPixmap::fromImage(Pictures::iconImage(s)));
@@ -474,16 +478,17 @@ void TestImageButton::iconShowsAsWithEverySizeHeld()
     QCOMPARE(icon.actualSize(size, mode), everySize.actualSize(size, mode));
     QCOMPARE(icon.pixmap(size, mode).toImage(), everySize.pixmap(size, mode).toImage());
     // Painted into a place of that size, as a tray icon is.
-    QImage painted(size, QImage::Format_ARGB32_Premultiplied);
+    QImage painted(size * dpr, QImage::Format_ARGB32_Premultiplied);
+    painted.setDevicePixelRatio(dpr);
     painted.fill(Qt::transparent);
     QImage expected = painted;
     {
         QPainter p(&painted);
-        icon.paint(&p, painted.rect(), Qt::AlignCenter, mode);
+        icon.paint(&p, QRect(QPoint(), size), Qt::AlignCenter, mode);
     }
     {
         QPainter p(&expected);
-        everySize.paint(&p, expected.rect(), Qt::AlignCenter, mode);
+        everySize.paint(&p, QRect(QPoint(), size), Qt::AlignCenter, mode);
     }
     QCOMPARE(painted, expected);
 }
