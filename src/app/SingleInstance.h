@@ -3,8 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-class QLocalSocket;
+#include <memory>
 
 // Keeps one instance per user and executable base name. A new instance first offers itself to
 // a running one, which is then asked to come forward; only when none answers does it claim
@@ -12,6 +11,9 @@ class QLocalSocket;
 // the same user's requests are heard: anything else at the name is replaced. Handing over
 // reads and writes nothing but the local socket, so the ending instance leaves every stored
 // file as it was.
+//
+// On Unix the socket is a plain local socket watched by the event loop, so the program that
+// sits in the tray for days carries no network library for it.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -32,7 +34,8 @@ public:
 
     // True: another instance answered and was asked to come forward; this one must end.
     bool handOverToRunningInstance(int timeoutMs = 1000);
-    // Claims the name. False when it cannot be claimed, which includes another instance
+    // Claims the name. False when it cannot be claimed (a name too long for a socket address,
+    // something at the name that cannot be replaced), which includes another instance
     // claiming it since the hand-over was tried: hand over to that one and end.
     bool listen();
     bool isListening() const;
@@ -42,9 +45,8 @@ signals:
     void activationRequested();
 
 private:
-    void onNewConnection();
-    void readRequests(QLocalSocket* socket);
+    struct Server;
 
     QString m_name;
-    QLocalServer* m_server = nullptr;
+    std::unique_ptr<Server> m_server;
 };

@@ -83,8 +83,6 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(showCycle, &ShowCycle::showingChanged, this, &FrmAll::followShow);
     connect(showCycle, &ShowCycle::startPressed, this, &FrmAll::SendToTray);
 
-    CDB = new MessageFontDialog(this);
-
     connect(picPrograms2, &ImageButton::clicked, this, [this] { ShowPage(programsPage); });
     connect(picGoals, &ImageButton::clicked, this, [this] { ShowPage(goalsPage); });
     connect(picSettings, &ImageButton::clicked, this, [this] { ShowPage(settingsPage); });
@@ -240,7 +238,14 @@ void FrmAll::cmdSaveSettings_Click()
 void FrmAll::cmdFont_Click()
 {
     // The choice is stored at the next save, with the rest of the settings.
-    CDB->chooseFor(settings);
+    fontDialog()->chooseFor(settings);
+}
+
+MessageFontDialog* FrmAll::fontDialog()
+{
+    if (!CDB)
+        CDB = new MessageFontDialog(this);
+    return CDB;
 }
 
 void FrmAll::picExit1_Click()
@@ -316,6 +321,9 @@ bool FrmAll::isInTray() const
 void FrmAll::SendToTray()
 {
     m_tray->sendToTray();
+    // Nothing shows the pictures while the window is away, and they are quick to paint again.
+    if (isHidden())
+        Pictures::release();
 }
 
 QSystemTrayIcon* FrmAll::trayIcon() const

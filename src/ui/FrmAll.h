@@ -106,7 +106,9 @@ public:
     QAction* mnuExit1;
 
     ShowCycle* showCycle;
-    MessageFontDialog* CDB;
+    // The font dialog, made when it is first needed: a program that sits in the tray does not
+    // carry it (nor the list of every font face in it).
+    MessageFontDialog* fontDialog();
 
 signals:
     // The main window is gone; the program ends once no window of it is left.
@@ -126,6 +128,7 @@ private:
     QWidget* m_client = nullptr;
     PageStack* m_pages = nullptr;
     TrayPresence* m_tray = nullptr;
+    MessageFontDialog* CDB = nullptr;
     bool m_settingsLoaded = false;
     bool m_leaving = false; // Unload has begun; it runs once
     bool m_unloaded = false;

@@ -64,11 +64,12 @@ bool ImageButton::isHighlighted() const
     return m_picture == m_highlighted;
 }
 
+// Sized from the picture list without painting: a button is painted when it is first shown.
 void ImageButton::fitToPicture()
 {
-    const QPixmap pm = Pictures::picture(m_picture);
-    if (!pm.isNull())
-        setFixedSize(pm.deviceIndependentSize().toSize());
+    const QSize size = Pictures::size(m_picture);
+    if (!size.isEmpty())
+        setFixedSize(size);
 }
 
 void ImageButton::paintEvent(QPaintEvent*)

@@ -6,12 +6,16 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QIconEngine>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QRadialGradient>
+#include <QThreadPool>
 #include <QtMath>
+#include <iterator>
 
 namespace Pictures {
 namespace {
@@ -345,11 +349,72 @@ QPainterPath spark(const QPointF& c, qreal r)
     return p;
 }
 
+QHash<QString, QPixmap>& cache()
+{
+    static QHash<QString, QPixmap> pictures;
+    return pictures;
+}
+
 QPixmap& cached(const QString& key, qreal dpr)
 {
-    static QHash<QString, QPixmap> cache;
-    return cache[key + QLatin1Char('@') + QString::number(qRound(dpr * 100))];
+    return cache()[key + QLatin1Char('@') + QString::number(qRound(dpr * 100))];
 }
+
+const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// The program icon, painted at the one size that a request is served from and let go at once.
+// A request is served as an icon holding every size would serve it: from the smallest size
+// that is at least as large (by area), else the largest, scaled down to fit. The normal look
+// is made here, so nothing lands in the toolkit's pixmap cache, whose upkeep wakes the
+// program up later.
+class ProgramIconEngine : public QIconEngine
+{
+public:
+    QIconEngine* clone() const override { return new ProgramIconEngine; }
+    QString key() const override { return QStringLiteral("ZentrivoProgramIcon"); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const int s : kIconSizes)
+            sizes << QSize(s, s);
+        return sizes;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int held = heldSizeFor(size);
+        QSize actual(held, held);
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QPixmap held = QPixmap::fromImage(iconImage(heldSizeFor(size)));
+        // A disabled or selected look, as the toolkit makes it from the held size.
+        if (mode != QIcon::Normal)
+            return QIcon(held).pixmap(size, mode, state);
+        const QSize actual = actualSize(size, mode, state);
+        if (held.size() == actual)
+            return held;
+        return held.scaled(actual, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
+    }
+
+private:
+    static int heldSizeFor(const QSize& wanted)
+    {
+        const int area = wanted.width() * wanted.height();
+        for (const int s : kIconSizes) {
+            if (s * s >= area)
+                return s;
+        }
+        return kIconSizes[std::size(kIconSizes) - 1];
+    }
+};
 
 } // namespace
 
@@ -363,6 +428,25 @@ QPixmap picture(const QString& key, qreal dpr)
     if (pm.isNull())
         pm = paintPicture(*it, lit, dpr);
     return pm;
+}
+
+QSize size(const QString& key)
+{
+    bool lit = false;
+    const auto it = arts().constFind(baseKey(key, &lit));
+    return it == arts().constEnd() ? QSize() : it->size;
+}
+
+void release()
+{
+    cache().clear();
+    cache().squeeze();
+    // What painting left behind in the toolkit: its cache of painted pieces, whose upkeep
+    // timer would wake the program while it waits, and the threads it fills large pictures
+    // with, which would otherwise linger and end on their own a while later. Threads busy
+    // with other work are left alone.
+    QPixmapCache::clear();
+    QThreadPool::globalInstance()->waitForDone(0);
 }
 
 bool has(const QString& key)
@@ -503,10 +587,7 @@ QImage iconImage(int size)
 
 QIcon programIcon()
 {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(iconImage(size)));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 } // namespace Pictures

@@ -10,8 +10,12 @@
 // itself at the screen's device pixel ratio, so they stay crisp at any display scaling.
 namespace Pictures {
 
-// The picture of `key` at `devicePixelRatio`; a null pixmap for an unknown key.
+// The picture of `key` at `devicePixelRatio`; a null pixmap for an unknown key. Painted when
+// it is first asked for, then kept until release().
 QPixmap picture(const QString& key, qreal devicePixelRatio = 1.0);
+// The size of the picture of `key` in device-independent pixels, without painting it; empty
+// for an unknown key.
+QSize size(const QString& key);
 bool has(const QString& key);
 QStringList keys();
 
@@ -19,7 +23,13 @@ QStringList keys();
 // a thin frame with curved corners around the page area.
 QPixmap background(qreal devicePixelRatio = 1.0);
 
-// The program icon at the usual sizes (16 to 256 pixels).
+// Lets go of every picture painted so far, and of what painting left behind in the toolkit
+// (while no window shows them, for example in the tray); each is painted again, the same,
+// when it is next asked for.
+void release();
+
+// The program icon at the usual sizes (16 to 256 pixels). A size is painted when it is asked
+// for and not kept: a tray icon and a window icon need one or two small sizes, rarely.
 QIcon programIcon();
 
 // The program icon painted at `size` x `size` pixels, for exporting it (e.g. as PNG).

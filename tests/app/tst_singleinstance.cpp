@@ -1,9 +1,8 @@
 #include "app/SingleInstance.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -11,27 +10,60 @@
 
 #include <cstdio>
 #include <grp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
-// What a crashed instance leaves behind: a socket file nobody listens on.
-bool makeDanglingSocket(const QString& path)
+sockaddr_un addressOf(const QString& path)
 {
     const QByteArray bytes = QFile::encodeName(path);
     sockaddr_un address{};
-    if (size_t(bytes.size()) >= sizeof(address.sun_path))
-        return false;
     address.sun_family = AF_UNIX;
-    memcpy(address.sun_path, bytes.constData(), size_t(bytes.size()));
+    memcpy(address.sun_path, bytes.constData(),
+           qMin(size_t(bytes.size()), sizeof(address.sun_path) - 1));
+    return address;
+}
+
+// A socket bound at `path`, listening when `listening`; -1 when that fails.
+int boundSocket(const QString& path, bool listening)
+{
+    const sockaddr_un address = addressOf(path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (fd < 0)
+        return -1;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        (listening && ::listen(fd, 5) != 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// What a crashed instance leaves behind: a socket file nobody listens on.
+bool makeDanglingSocket(const QString& path)
+{
+    const int fd = boundSocket(path, false);
+    if (fd < 0)
         return false;
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     ::close(fd);
-    return bound && QFile::exists(path);
+    return QFile::exists(path);
+}
+
+bool isSocketOfThisUser(const QString& path)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+           info.st_uid == ::getuid();
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // Another local user: a user id with no other process, which only root can take on.
@@ -98,6 +130,8 @@ private slots:
     void secondInstanceHandsOver_data();
     void secondInstanceHandsOver();
     void liveInstanceIsNeverRemoved();
+    void unusableNameIsNeverClaimed_data();
+    void unusableNameIsNeverClaimed();
     void defaultNameIsInAFolderOfTheUser_data();
     void defaultNameIsInAFolderOfTheUser();
     void serverOfAnotherUserIsNoInstance();
@@ -106,23 +140,44 @@ private slots:
 
 void TestSingleInstance::secondInstanceHandsOver_data()
 {
-    QTest::addColumn<bool>("leftover");
-    QTest::newRow("nothing there") << false;
-    QTest::newRow("leftover of a crashed instance") << true;
+    // What is at the name before the first instance starts; all of it is replaced, and a link
+    // goes without what it points to.
+    QTest::addColumn<QString>("leftover");
+    QTest::newRow("nothing there") << "";
+    QTest::newRow("leftover of a crashed instance") << "socket";
+    QTest::newRow("a plain file") << "file";
+    QTest::newRow("a link to a file elsewhere") << "link to file";
+    QTest::newRow("a link to a crashed instance's socket elsewhere") << "link to socket";
+    QTest::newRow("a link to nothing") << "dangling link";
 }
 
 void TestSingleInstance::secondInstanceHandsOver()
 {
-    QFETCH(bool, leftover);
+    QFETCH(QString, leftover);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString name = dir.filePath(QStringLiteral("zentrivo.sock"));
-    if (leftover)
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    if (leftover == QLatin1String("socket"))
         QVERIFY(makeDanglingSocket(name));
+    if (leftover == QLatin1String("file") || leftover == QLatin1String("link to file")) {
+        QFile file(leftover == QLatin1String("file") ? name : elsewhere);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+    }
+    if (leftover == QLatin1String("link to socket"))
+        QVERIFY(makeDanglingSocket(elsewhere));
+    if (leftover.contains(QLatin1String("link")))
+        QVERIFY(QFile::link(elsewhere, name));
+    const bool targetWasThere = QFileInfo::exists(elsewhere);
 
     SingleInstance first(name);
     QVERIFY(!first.handOverToRunningInstance(200));
     QVERIFY(first.listen());
+    QVERIFY(isSocketOfThisUser(name));
+    QCOMPARE(QFileInfo::exists(elsewhere), targetWasThere);
+    if (leftover == QLatin1String("link to file"))
+        QCOMPARE(contentsOf(elsewhere), QByteArray("kept"));
     // Nobody but this user may connect.
     QCOMPARE(QFile::permissions(name) &
                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
@@ -155,6 +210,44 @@ void TestSingleInstance::liveInstanceIsNeverRemoved()
     SingleInstance next(name);
     QVERIFY(next.handOverToRunningInstance());
     QTRY_COMPARE(activations.size(), 1);
+}
+
+void TestSingleInstance::unusableNameIsNeverClaimed_data()
+{
+    // Such a name leaves the program running unguarded: nobody to hand over to, nothing
+    // claimed, and nothing at the name touched.
+    QTest::addColumn<QString>("what");
+    QTest::newRow("too long for a socket address") << "long";
+    QTest::newRow("a folder at the name") << "folder";
+}
+
+void TestSingleInstance::unusableNameIsNeverClaimed()
+{
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString name = dir.filePath(QStringLiteral("zentrivo.sock"));
+    if (what == QLatin1String("long")) {
+        // Every folder on the way exists; only the whole path is longer than an address holds.
+        QString folder = dir.path();
+        while (QFile::encodeName(folder).size() < qsizetype(sizeof(sockaddr_un::sun_path)))
+            folder += QStringLiteral("/a-folder-with-a-long-name");
+        QVERIFY(QDir().mkpath(folder));
+        name = folder + QStringLiteral("/zentrivo.sock");
+    } else {
+        QVERIFY(QDir().mkdir(name));
+    }
+
+    SingleInstance first(name);
+    QVERIFY(!first.handOverToRunningInstance(200));
+    QVERIFY(!first.listen());
+    QVERIFY(!first.isListening());
+    QCOMPARE(QFileInfo(name).isDir(), what == QLatin1String("folder"));
+    QCOMPARE(QFileInfo::exists(name), what == QLatin1String("folder"));
+    // Nothing was made at a shortened path either.
+    QDirIterator made(dir.path(), QDir::System | QDir::Files | QDir::Hidden,
+                      QDirIterator::Subdirectories);
+    QVERIFY2(!made.hasNext(), qPrintable(made.next()));
 }
 
 void TestSingleInstance::defaultNameIsInAFolderOfTheUser_data()
@@ -287,30 +380,51 @@ int runAsOtherUser(const QString& role, const QString& path)
     };
     const QByteArray who = "uid " + QByteArray::number(::getuid());
     if (role == QLatin1String("--listen")) {
-        QLocalServer server;
-        QLocalServer::removeServer(path);
-        if (!server.listen(path))
+        ::unlink(QFile::encodeName(path).constData());
+        const int server = boundSocket(path, true);
+        if (server < 0)
             return 1;
+        ::chmod(QFile::encodeName(path).constData(), 0777);
         say(who + " listening");
-        QObject::connect(&server, &QLocalServer::newConnection, [&] {
-            while (QLocalSocket* socket = server.nextPendingConnection()) {
-                say("connection");
-                QObject::connect(socket, &QLocalSocket::readyRead,
-                                 [&, socket] { say("heard: " + socket->readAll()); });
+        // Every connection and every byte heard, until it is killed.
+        std::vector<pollfd> watched{{server, POLLIN, 0}};
+        for (;;) {
+            if (::poll(watched.data(), watched.size(), -1) < 0)
+                continue;
+            for (size_t i = 0; i < watched.size(); ++i) {
+                if (!(watched[i].revents & (POLLIN | POLLHUP)))
+                    continue;
+                if (watched[i].fd == server) {
+                    const int client = ::accept(server, nullptr, nullptr);
+                    if (client >= 0) {
+                        say("connection");
+                        watched.push_back({client, POLLIN, 0});
+                    }
+                    continue;
+                }
+                char bytes[256];
+                const ssize_t n = ::read(watched[i].fd, bytes, sizeof bytes);
+                if (n > 0) {
+                    say("heard: " + QByteArray(bytes, int(n)));
+                } else {
+                    ::close(watched[i].fd);
+                    watched[i].fd = -1; // poll skips it from now on
+                }
             }
-        });
-        return QCoreApplication::exec();
+        }
     }
-    QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(10000)) {
+    const sockaddr_un address = addressOf(path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         say(who + " refused");
         return 1;
     }
-    socket.write("activate\n");
-    socket.waitForBytesWritten(10000);
+    if (::write(fd, "activate\n", 9) != 9)
+        return 1;
     // An instance that heard the request would keep the connection until the asker goes.
-    socket.waitForDisconnected(-1);
+    char byte = 0;
+    while (::read(fd, &byte, 1) > 0) {
+    }
     say(who + " connected, closed by the server");
     return 0;
 }

@@ -119,7 +119,7 @@ struct Session
         frm = std::make_unique<FrmAll>(*store);
         if (!frm->Form_Load({}))
             return false;
-        frm->CDB->installEventFilter(&fontCloser);
+        frm->fontDialog()->installEventFilter(&fontCloser);
         QApplication::setActiveWindow(frm.get());
         return QTest::qWaitForWindowActive(frm.get());
     }

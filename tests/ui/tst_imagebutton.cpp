@@ -58,6 +58,9 @@ private slots:
     void pictures_data();
     void pictures();
     void backgroundAndIcon();
+    void releasedPicturesComeBackTheSame();
+    void iconShowsAsWithEverySizeHeld_data();
+    void iconShowsAsWithEverySizeHeld();
 
 private:
     void moveTo(QPoint p);
@@ -377,6 +380,7 @@ void TestImageButton::pictures()
             QCOMPARE(pm.deviceIndependentSize().toSize(), size);
             QCOMPARE(pm.size(), size * dpr);
         }
+        QCOMPARE(Pictures::size(k), size);
     }
     for (const qreal dpr : {1.0, 2.0}) {
         const QImage normal = onBackground(Pictures::picture(key, dpr));
@@ -398,6 +402,7 @@ void TestImageButton::backgroundAndIcon()
     QVERIFY(!Pictures::has(QStringLiteral("no-such-picture")));
     QVERIFY(Pictures::picture(QStringLiteral("no-such-picture")).isNull());
     QVERIFY(Pictures::picture(QStringLiteral("-hyper")).isNull());
+    QVERIFY(Pictures::size(QStringLiteral("no-such-picture")).isEmpty());
 
     for (const qreal dpr : {1.0, 2.0}) {
         const QPixmap bg = Pictures::background(dpr);
@@ -418,6 +423,74 @@ void TestImageButton::backgroundAndIcon()
         QCOMPARE(image.pixelColor(s / 2, s / 2).alpha(), 255);
         QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
     }
+}
+
+void TestImageButton::releasedPicturesComeBackTheSame()
+{
+    const QString key = QStringLiteral("start-showing-2-hyper");
+    for (const qreal dpr : {1.0, 2.0}) {
+        const QPixmap kept = Pictures::picture(key, dpr);
+        QCOMPARE(Pictures::picture(key, dpr).cacheKey(), kept.cacheKey());
+        const QPixmap background = Pictures::background(dpr);
+
+        Pictures::release();
+        const QPixmap again = Pictures::picture(key, dpr);
+        QVERIFY2(again.cacheKey() != kept.cacheKey(), "the picture was kept");
+        QCOMPARE(again.toImage(), kept.toImage());
+        QCOMPARE(again.devicePixelRatio(), dpr);
+        QCOMPARE(Pictures::background(dpr).toImage(), background.toImage());
+    }
+    // A button shows the same after its pictures were let go.
+    ImageButton button(QStringLiteral("save"));
+    QImage before(button.size(), QImage::Format_ARGB32_Premultiplied);
+    before.fill(Qt::black);
+    QImage after = before;
+    button.render(&before);
+    Pictures::release();
+    button.render(&after);
+    QCOMPARE(after, before);
+}
+
+void TestImageButton::iconShowsAsWithEverySizeHeld_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QIcon::Mode>("mode");
+    QTest::addColumn<qreal>("dpr");
+    // Held sizes, sizes in between (scaled down from the next larger), beyond the largest.
+    for (const int s : {16, 20, 22, 23, 30, 48, 100, 256, 300})
+        QTest::addRow("%d px", s) << QSize(s, s) << QIcon::Normal << 1.0;
+    QTest::newRow("22 px, disabled") << QSize(22, 22) << QIcon::Disabled << 1.0;
+    QTest::newRow("40 x 20 px") << QSize(40, 20) << QIcon::Normal << 1.0;
+    QTest::newRow("22 px at 200 %") << QSize(22, 22) << QIcon::Normal << 2.0;
+    QTest::newRow("20 px at 150 %") << QSize(20, 20) << QIcon::Normal << 1.5;
+}
+
+void TestImageButton::iconShowsAsWithEverySizeHeld()
+{
+    QFETCH(QSize, size);
+    QFETCH(QIcon::Mode, mode);
+    QFETCH(qreal, dpr);
+    QIcon everySize;
+    for (const int s : {16, 22, 24, 32, 48, 64, 128, 256})
+        everySize.addPixmap(QPixmap::fromImage(Pictures::iconImage(s)));
+    const QIcon icon = Pictures::programIcon();
+
+    QCOMPARE(icon.actualSize(size, mode), everySize.actualSize(size, mode));
+    QCOMPARE(icon.pixmap(size, mode).toImage(), everySize.pixmap(size, mode).toImage());
+    // Painted into a place of that size, as a tray icon is.
+    QImage painted(size * dpr, QImage::Format_ARGB32_Premultiplied);
+    painted.setDevicePixelRatio(dpr);
+    painted.fill(Qt::transparent);
+    QImage expected = painted;
+    {
+        QPainter p(&painted);
+        icon.paint(&p, QRect(QPoint(), size), Qt::AlignCenter, mode);
+    }
+    {
+        QPainter p(&expected);
+        everySize.paint(&p, QRect(QPoint(), size), Qt::AlignCenter, mode);
+    }
+    QCOMPARE(painted, expected);
 }
 
 QTEST_MAIN(TestImageButton)
