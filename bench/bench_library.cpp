@@ -1,5 +1,6 @@
 // How fast the library files are read, written and listed: a program file of 32,767 messages
-// (about 1 MB) and a plugins folder of 1,000 programs.
+// (about 1 MB), as a list of records (the show's read) and as the message list's compact store,
+// and a plugins folder of 1,000 programs.
 #include "library/LibraryFiles.h"
 
 #include <QDir>
@@ -33,6 +34,40 @@ void ReadProgram(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * bytes);
     state.counters["file_bytes"] = double(bytes);
+}
+
+void ReadMessages(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("plugins"));
+    LibraryFiles lib(dir.path());
+    if (const Outcome written = lib.writeProgram(QStringLiteral("big"), bigProgram());
+        !written.ok())
+        state.SkipWithError(qPrintable(written.why()));
+    const qint64 bytes = QFileInfo(lib.programPath(QStringLiteral("big"))).size();
+    for (auto _ : state) {
+        auto messages = lib.readMessages(QStringLiteral("big"));
+        benchmark::DoNotOptimize(messages);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+void WriteMessages(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("plugins"));
+    LibraryFiles lib(dir.path());
+    if (const Outcome written = lib.writeProgram(QStringLiteral("big"), bigProgram());
+        !written.ok())
+        state.SkipWithError(qPrintable(written.why()));
+    const LibraryFiles::Messages messages = lib.readMessages(QStringLiteral("big"));
+    const qint64 bytes = QFileInfo(lib.programPath(QStringLiteral("big"))).size();
+    for (auto _ : state) {
+        if (const Outcome written = lib.writeMessages(QStringLiteral("big"), messages.records);
+            !written.ok())
+            state.SkipWithError(qPrintable(written.why()));
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
 }
 
 void WriteProgram(benchmark::State& state)
@@ -78,6 +113,8 @@ void LoadProgramList(benchmark::State& state)
 } // namespace
 
 BENCHMARK(ReadProgram)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadMessages)->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteProgram)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteMessages)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadProgramList)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

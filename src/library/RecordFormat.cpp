@@ -83,8 +83,7 @@ private:
 };
 
 // Calls found(text, ticked) for every record, the text as a view into bytes.
-template <typename Found>
-void scan(const char* begin, const char* end, Found found)
+template <typename Found> void scan(const char* begin, const char* end, Found found)
 {
     Reader in(begin, end);
     for (;;) {
@@ -122,10 +121,10 @@ QList<Record> parse(const QByteArray& bytes)
     const bool utf8 = Cp1252::hasUtf8Bom(bytes);
     const char* begin = bytes.constData() + (utf8 ? 3 : 0);
     scan(begin, bytes.constData() + bytes.size(), [&](QByteArrayView text, bool ticked) {
-        records.append(Record{utf8 ? QString::fromUtf8(text)
-                                   : Cp1252::decode(QByteArray::fromRawData(text.data(),
-                                                                            text.size())),
-                              ticked});
+        records.append(
+            Record{utf8 ? QString::fromUtf8(text)
+                        : Cp1252::decode(QByteArray::fromRawData(text.data(), text.size())),
+                   ticked});
     });
     return records;
 }
@@ -142,8 +141,8 @@ RecordStore parseStore(QByteArray bytes)
             store.append(record);
         return store;
     }
-    RecordStore store = RecordStore::over(
-        bytes, utf8 ? RecordStore::Encoding::Utf8 : RecordStore::Encoding::Cp1252);
+    RecordStore store = RecordStore::over(bytes, utf8 ? RecordStore::Encoding::Utf8
+                                                      : RecordStore::Encoding::Cp1252);
     const char* base = bytes.constData();
     scan(base + skip, base + bytes.size(), [&](QByteArrayView text, bool ticked) {
         store.appendSlice(text.data() - base, text.size(), ticked);

@@ -197,8 +197,7 @@ void ProgramsPage::loadMessages(const QString& program, int selectRow)
     });
 }
 
-void ProgramsPage::showMessages(const QString& program, LibraryFiles::Messages read,
-                                int selectRow)
+void ProgramsPage::showMessages(const QString& program, LibraryFiles::Messages read, int selectRow)
 {
     {
         const QScopedValueRollback guard(m_programmatic, true);
