@@ -47,6 +47,26 @@ public:
     }
 };
 
+// The peak resident memory since the last resetPeak(), from the kernel.
+double peakMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 double residentMb()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -109,6 +129,7 @@ struct Step
         const std::function<bool()>& done = [] { return true; })
     {
         waitUntil([] { return true; });
+        resetPeak();
         watchdog.reset();
         QElapsedTimer t;
         t.start();
@@ -122,9 +143,9 @@ struct Step
         // One more turn of the loop, so the last stall is seen by the timer.
         waitUntil([] { return true; });
         const double rss = residentMb();
-        std::printf("  %-40s %9.1f ms  RSS %7.1f MB (+%6.1f over idle)  longest stall %8.1f "
-                    "ms%s\n",
-                    what, ms, rss, rss - idleMb, watchdog.longestMs(),
+        std::printf("  %-38s %8.1f ms  RSS %6.1f MB (+%6.1f over idle, peak +%6.1f)  longest "
+                    "stall %7.1f ms%s\n",
+                    what, ms, rss, rss - idleMb, peakMb() - idleMb, watchdog.longestMs(),
                     ended ? "" : "  (did not end)");
         std::fflush(stdout);
     }

@@ -80,6 +80,15 @@ QList<Record> RecordStore::toRecords() const
     return out;
 }
 
+RecordStore RecordStore::sliced(qsizetype row) const
+{
+    // A copy of the text's bytes alone: sharing the buffer would keep a whole file alive.
+    const QByteArrayView bytes = storedText(row);
+    RecordStore out = over(bytes.toByteArray(), m_encoding);
+    out.appendSlice(0, bytes.size(), ticked(row));
+    return out;
+}
+
 qsizetype RecordStore::store(const QString& text)
 {
     const qsizetype begin = m_added.size();

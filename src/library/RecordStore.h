@@ -36,6 +36,8 @@ public:
     bool ticked(qsizetype row) const { return m_rows[size_t(row)].ticked; }
     Record at(qsizetype row) const { return Record{text(row), ticked(row)}; }
     QList<Record> toRecords() const;
+    // A store of the one row: a message kept aside without decoding it.
+    RecordStore sliced(qsizetype row) const;
     // The row's text as stored, in encoding().
     QByteArrayView storedText(qsizetype row) const;
 

@@ -357,10 +357,13 @@ void ProgramsPage::lvwDisplay_ItemClick(int row)
     if (row < 0 || row >= m_messages->count())
         return;
     selectMessage(row);
-    setEditText(m_messages->text(row));
+    // A message of megabytes is not decoded whole only to be cut.
+    const QString start = m_messages->store().textStart(row, kEditBoxLength + 1);
+    setEditText(start,
+                start.size() > kEditBoxLength ? m_messages->store().sliced(row) : RecordStore());
 }
 
-void ProgramsPage::setEditText(const QString& text)
+void ProgramsPage::setEditText(const QString& text, const RecordStore& whole)
 {
     if (text.size() <= kEditBoxLength) {
         m_txtEditText->setText(text);
@@ -369,7 +372,7 @@ void ProgramsPage::setEditText(const QString& text)
     qsizetype cut = kEditBoxLength;
     if (text.at(cut - 1).isHighSurrogate())
         --cut;
-    m_cutMessage = text;
+    m_cutMessage = whole.isEmpty() ? RecordStore(QList<Record>{Record{text, true}}) : whole;
     m_cutShown = text.left(cut);
     m_txtEditText->setText(m_cutShown);
 }
@@ -377,13 +380,13 @@ void ProgramsPage::setEditText(const QString& text)
 QString ProgramsPage::editText() const
 {
     const QString shown = m_txtEditText->text();
-    return !m_cutMessage.isEmpty() && shown == m_cutShown ? m_cutMessage : shown;
+    return !m_cutMessage.isEmpty() && shown == m_cutShown ? m_cutMessage.text(0) : shown;
 }
 
 void ProgramsPage::txtEditText_Change()
 {
     if (!m_cutMessage.isEmpty() && m_txtEditText->text() != m_cutShown) {
-        m_cutMessage.clear();
+        m_cutMessage = {};
         m_cutShown.clear();
     }
     const bool hasText = !m_txtEditText->text().isEmpty();

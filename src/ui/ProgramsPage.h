@@ -77,8 +77,9 @@ private:
     // Reads the program's messages, on another thread when its file is big, and shows them.
     void loadMessages(const QString& program, int selectRow);
     void showMessages(const QString& program, LibraryFiles::Messages read, int selectRow);
-    // Puts text into the edit box, cut to kEditBoxLength.
-    void setEditText(const QString& text);
+    // Puts text into the edit box, cut to kEditBoxLength; `whole` holds the text when it was
+    // cut.
+    void setEditText(const QString& text, const RecordStore& whole = {});
     // The edit box's text, or the whole message when the box shows a cut one unchanged.
     QString editText() const;
     void tellNotSaved(const QString& path, const QString& why);
@@ -107,8 +108,9 @@ private:
     // Counts the reads of message lists, so a read that ends after another has begun is not
     // shown.
     quint64 m_readCount = 0;
-    // The message the edit box shows cut (kEditBoxLength), and what it shows of it.
-    QString m_cutMessage;
+    // The message the edit box shows cut (kEditBoxLength), kept as its stored bytes, and what
+    // the box shows of it.
+    RecordStore m_cutMessage;
     QString m_cutShown;
     bool m_toldSelectionUnreadable = false;
 };
