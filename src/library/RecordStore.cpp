@@ -4,16 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Whether byte b begins a UTF-8 character (is not a continuation byte).
-bool startsCharacter(char b)
-{
-    return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
-}
-
-} // namespace
-
 RecordStore::RecordStore(const QList<Record>& records)
 {
     m_rows.reserve(size_t(records.size()));
@@ -58,13 +48,10 @@ QString RecordStore::textStart(qsizetype row, qsizetype maxChars) const
         bytes = bytes.first(std::min(bytes.size(), maxChars));
         return Cp1252::decode(QByteArray::fromRawData(bytes.data(), bytes.size()));
     }
-    // A character takes at most four bytes; cut where a character begins.
-    if (bytes.size() > maxChars * 4) {
-        qsizetype cut = maxChars * 4;
-        while (cut > 0 && !startsCharacter(bytes[cut]))
-            --cut;
-        bytes = bytes.first(cut);
-    }
+    // A character takes at most four bytes and at least one place of a string: the first
+    // 4 x maxChars bytes hold maxChars places whole before a character they cut, which the
+    // truncation drops.
+    bytes = bytes.first(std::min(bytes.size(), maxChars * 4));
     QString text = QString::fromUtf8(bytes);
     if (text.size() > maxChars)
         text.truncate(maxChars);

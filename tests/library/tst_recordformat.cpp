@@ -261,6 +261,9 @@ void TestRecordFormat::storeHoldsWhatTheListHolds_data()
         << QByteArray("\r\n  plain text ,#TRUE#\r\n\"a\"\r\nsay \"hi\",#TRUE#\r\n\"open");
     QTest::newRow("UTF-8 behind a byte-order mark")
         << QByteArray("\xEF\xBB\xBF\"\xCE\xA9mega\",#TRUE#\r\n\"caf\xC3\xA9\",#FALSE#\r\n");
+    QTest::newRow("UTF-8 of three and four bytes a character")
+        << QByteArray("\xEF\xBB\xBF\"") + QByteArray("\xE2\x82\xAC").repeated(9) +
+               QByteArray("\xF0\x9F\x98\x80").repeated(9) + "\",#TRUE#\r\n";
     QTest::newRow("UTF-8 whose texts all fit Windows-1252")
         << QByteArray("\xEF\xBB\xBF\"caf\xC3\xA9\",#TRUE#\r\n");
     QTest::newRow("broken UTF-8") << QByteArray(
