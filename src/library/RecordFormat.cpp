@@ -186,7 +186,7 @@ Produced<QByteArray> serialize(const QList<Record>& records, Unrepresentable unr
     Produced<QByteArray> out;
     qsizetype size = 0;
     for (const Record& r : records)
-        size += r.text.size() + 11;
+        size += r.text.size() + 12; // "text",#FALSE# CR LF
     out.value.reserve(size);
     for (const Record& r : records) {
         out.value.append('"');
@@ -209,7 +209,7 @@ Produced<QByteArray> serialize(const RecordStore& records, Unrepresentable unrep
     Produced<QByteArray> out;
     qsizetype size = 0;
     for (qsizetype row = 0; row < records.size(); ++row)
-        size += records.storedText(row).size() + 11;
+        size += records.storedText(row).size() + 12;
     out.value.reserve(size);
     for (qsizetype row = 0; row < records.size(); ++row) {
         const QByteArrayView text = records.storedText(row);
