@@ -14,12 +14,11 @@ QVariant CheckListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || index.column() != 0)
         return {};
-    const Record& entry = m_entries.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return entry.text;
+        return m_entries.textStart(index.row(), kShownLength);
     case Qt::CheckStateRole:
-        return entry.ticked ? Qt::Checked : Qt::Unchecked;
+        return m_entries.ticked(index.row()) ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
@@ -30,9 +29,9 @@ bool CheckListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= count())
         return false;
     const bool ticked = value.toInt() == Qt::Checked;
-    if (m_entries[index.row()].ticked == ticked)
+    if (m_entries.ticked(index.row()) == ticked)
         return true;
-    m_entries[index.row()].ticked = ticked;
+    m_entries.setTicked(index.row(), ticked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     emit tickChangedByUser(index.row());
     return true;
@@ -53,7 +52,12 @@ QVariant CheckListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void CheckListModel::setEntries(QList<Record> entries)
+void CheckListModel::setEntries(const QList<Record>& entries)
+{
+    setStore(RecordStore(entries));
+}
+
+void CheckListModel::setStore(RecordStore entries)
 {
     beginResetModel();
     m_entries = std::move(entries);
@@ -62,7 +66,7 @@ void CheckListModel::setEntries(QList<Record> entries)
 
 void CheckListModel::clear()
 {
-    setEntries({});
+    setStore({});
 }
 
 void CheckListModel::append(const Record& entry)
@@ -77,16 +81,16 @@ void CheckListModel::setText(int row, const QString& text)
 {
     if (row < 0 || row >= count())
         return;
-    m_entries[row].text = text;
+    m_entries.setText(row, text);
     const QModelIndex i = index(row);
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
 void CheckListModel::setTicked(int row, bool ticked)
 {
-    if (row < 0 || row >= count() || m_entries[row].ticked == ticked)
+    if (row < 0 || row >= count() || m_entries.ticked(row) == ticked)
         return;
-    m_entries[row].ticked = ticked;
+    m_entries.setTicked(row, ticked);
     const QModelIndex i = index(row);
     emit dataChanged(i, i, {Qt::CheckStateRole});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/Record.h"
+#include "library/RecordStore.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -9,12 +10,17 @@
 // A list of texts, each with a tick box, under one column heading: the program list and the
 // message list of the Programs page. Ticks changed through the view (a click on the tick
 // box, the space bar) are announced by tickChangedByUser; ticks set by the program are not,
-// so loading a list writes nothing. Whole lists are set in one reset, so a list of tens of
-// thousands of entries appears at once.
+// so loading a list writes nothing. Whole lists are set in one reset, so a list of a million
+// entries appears at once; the texts are held once, in a RecordStore, and decoded row by row
+// as the view paints them.
 class CheckListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
+    // A row shows at most this many characters of its text: far more than the widest list of
+    // the page can show, and few enough that a row of a text of megabytes is laid out at once.
+    static constexpr qsizetype kShownLength = 1000;
+
     explicit CheckListModel(QString heading, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -24,11 +30,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    const QList<Record>& entries() const { return m_entries; }
-    const Record& at(int row) const { return m_entries.at(row); }
+    const RecordStore& store() const { return m_entries; }
+    QList<Record> entries() const { return m_entries.toRecords(); }
+    QString text(int row) const { return m_entries.text(row); }
+    bool ticked(int row) const { return m_entries.ticked(row); }
     int count() const { return int(m_entries.size()); }
 
-    void setEntries(QList<Record> entries);
+    void setEntries(const QList<Record>& entries);
+    void setStore(RecordStore entries);
     void clear();
     void append(const Record& entry);
     void setText(int row, const QString& text);
@@ -40,5 +49,5 @@ signals:
 
 private:
     QString m_heading;
-    QList<Record> m_entries;
+    RecordStore m_entries;
 };

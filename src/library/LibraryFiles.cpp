@@ -27,7 +27,8 @@ Outcome notWritten(const QString& why)
     return Outcome::failed(QStringLiteral("could not be written (%1)").arg(why));
 }
 
-Outcome writeEncoded(const QString& path, const QList<Record>& records,
+template <typename Records>
+Outcome writeEncoded(const QString& path, const Records& records,
                      RecordFormat::Unrepresentable unrepresentable)
 {
     if (const Outcome may = ReadFile::mayReplace(ReadFile::check(path)); !may.ok())
@@ -125,12 +126,36 @@ LibraryFiles::Read LibraryFiles::readProgram(const QString& name) const
     return readRecords(path);
 }
 
-Outcome LibraryFiles::writeProgram(const QString& name, const QList<Record>& messages) const
+LibraryFiles::Messages LibraryFiles::readMessages(const QString& name) const
 {
     const QString path = programPath(name);
     if (path.isEmpty())
+        return {{}, true, Outcome::failed(QStringLiteral("\"%1\" names no file").arg(name))};
+    ReadFile::Result read = ReadFile::read(path);
+    if (!read.ok())
+        return {{}, read.missing(), read.outcome};
+    return {RecordFormat::parseStore(std::move(read.bytes)), false, {}};
+}
+
+namespace {
+template <typename Records>
+Outcome writeRecords(const LibraryFiles& files, const QString& name, const Records& messages)
+{
+    const QString path = files.programPath(name);
+    if (path.isEmpty())
         return notWritten(QStringLiteral("\"%1\" is not a usable program name").arg(name));
     return writeEncoded(path, messages, RecordFormat::Unrepresentable::WriteUtf8);
+}
+} // namespace
+
+Outcome LibraryFiles::writeProgram(const QString& name, const QList<Record>& messages) const
+{
+    return writeRecords(*this, name, messages);
+}
+
+Outcome LibraryFiles::writeMessages(const QString& name, const RecordStore& messages) const
+{
+    return writeRecords(*this, name, messages);
 }
 
 Outcome LibraryFiles::createProgram(const QString& name) const

@@ -2,6 +2,7 @@
 
 #include "core/Outcome.h"
 #include "library/Record.h"
+#include "library/RecordStore.h"
 
 #include <QList>
 #include <QString>
@@ -51,9 +52,22 @@ public:
 
     // All records of the program's file, its messages.
     Read readProgram(const QString& name) const;
+    // The same, held compactly for the message list. Touches nothing but the file, so it may
+    // run on another thread.
+    struct [[nodiscard]] Messages
+    {
+        RecordStore records;
+        bool missing = false;
+        Outcome outcome;
+
+        bool ok() const { return outcome.ok(); }
+        const QString& why() const { return outcome.why(); }
+    };
+    Messages readMessages(const QString& name) const;
     // A file read as UTF-8 whose messages Windows-1252 cannot all hold is written back as
     // UTF-8, so no message loses a character.
     Outcome writeProgram(const QString& name, const QList<Record>& messages) const;
+    Outcome writeMessages(const QString& name, const RecordStore& messages) const;
     Outcome createProgram(const QString& name) const;
     Outcome deleteProgram(const QString& name) const;
 

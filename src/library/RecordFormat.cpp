@@ -2,6 +2,8 @@
 
 #include "core/Cp1252.h"
 
+#include <cstring>
+
 namespace {
 
 bool isLineEnd(char c)
@@ -39,7 +41,7 @@ public:
     }
 
     // Reads up to the next comma or line end, leaving that delimiter unread.
-    QByteArray readUnquoted()
+    QByteArrayView readUnquoted()
     {
         const char* start = m_p;
         while (m_p < m_end && *m_p != ',' && !isLineEnd(*m_p))
@@ -47,16 +49,16 @@ public:
         const char* stop = m_p;
         while (stop > start && stop[-1] == ' ')
             --stop;
-        return QByteArray(start, stop - start);
+        return QByteArrayView(start, stop - start);
     }
 
     // After the opening quote: up to the closing quote, line breaks included.
-    QByteArray readQuoted()
+    QByteArrayView readQuoted()
     {
         const char* start = m_p;
-        while (m_p < m_end && *m_p != '"')
-            ++m_p;
-        QByteArray text(start, m_p - start);
+        const void* quote = std::memchr(m_p, '"', size_t(m_end - m_p));
+        m_p = quote ? static_cast<const char*>(quote) : m_end;
+        const QByteArrayView text(start, m_p - start);
         if (m_p < m_end)
             ++m_p; // the closing quote
         // Anything between the closing quote and the delimiter is not part of the record.
@@ -80,6 +82,33 @@ private:
     const char* m_end;
 };
 
+// Calls found(text, ticked) for every record, the text as a view into bytes.
+template <typename Found> void scan(const char* begin, const char* end, Found found)
+{
+    Reader in(begin, end);
+    for (;;) {
+        in.skipBlank();
+        if (in.atEnd())
+            break;
+        QByteArrayView text;
+        if (in.peek() == '"') {
+            in.advance();
+            text = in.readQuoted();
+        } else {
+            text = in.readUnquoted();
+        }
+        bool ticked = false;
+        if (!in.atEnd() && in.peek() == ',') {
+            in.advance();
+            in.skipSpaces();
+            ticked = in.readUnquoted() == "#TRUE#";
+        }
+        // A record ends with its line; further fields on the same line are ignored.
+        in.skipRestOfLine();
+        found(text, ticked);
+    }
+}
+
 } // namespace
 
 namespace RecordFormat {
@@ -91,30 +120,34 @@ QList<Record> parse(const QByteArray& bytes)
     // split alike.
     const bool utf8 = Cp1252::hasUtf8Bom(bytes);
     const char* begin = bytes.constData() + (utf8 ? 3 : 0);
-    Reader in(begin, bytes.constData() + bytes.size());
-    for (;;) {
-        in.skipBlank();
-        if (in.atEnd())
-            break;
-        Record record;
-        QByteArray text;
-        if (in.peek() == '"') {
-            in.advance();
-            text = in.readQuoted();
-        } else {
-            text = in.readUnquoted();
-        }
-        record.text = utf8 ? QString::fromUtf8(text) : Cp1252::decode(text);
-        if (!in.atEnd() && in.peek() == ',') {
-            in.advance();
-            in.skipSpaces();
-            record.ticked = in.readUnquoted() == "#TRUE#";
-        }
-        // A record ends with its line; further fields on the same line are ignored.
-        in.skipRestOfLine();
-        records.append(record);
-    }
+    scan(begin, bytes.constData() + bytes.size(), [&](QByteArrayView text, bool ticked) {
+        records.append(
+            Record{utf8 ? QString::fromUtf8(text)
+                        : Cp1252::decode(QByteArray::fromRawData(text.data(), text.size())),
+                   ticked});
+    });
     return records;
+}
+
+RecordStore parseStore(QByteArray bytes)
+{
+    const bool utf8 = Cp1252::hasUtf8Bom(bytes);
+    const qsizetype skip = utf8 ? 3 : 0;
+    // Bytes that are not UTF-8 are read as the replacement character; the store then holds
+    // the texts as they were read, so what is written back is what was shown.
+    if (utf8 && !QByteArrayView(bytes).sliced(skip).isValidUtf8()) {
+        RecordStore store;
+        for (const Record& record : parse(bytes))
+            store.append(record);
+        return store;
+    }
+    RecordStore store = RecordStore::over(bytes, utf8 ? RecordStore::Encoding::Utf8
+                                                      : RecordStore::Encoding::Cp1252);
+    const char* base = bytes.constData();
+    scan(base + skip, base + bytes.size(), [&](QByteArrayView text, bool ticked) {
+        store.appendSlice(text.data() - base, text.size(), ticked);
+    });
+    return store;
 }
 
 Outcome checkText(const QString& text)
@@ -153,7 +186,7 @@ Produced<QByteArray> serialize(const QList<Record>& records, Unrepresentable unr
     Produced<QByteArray> out;
     qsizetype size = 0;
     for (const Record& r : records)
-        size += r.text.size() + 11;
+        size += r.text.size() + 12; // "text",#FALSE# CR LF
     out.value.reserve(size);
     for (const Record& r : records) {
         out.value.append('"');
@@ -163,6 +196,28 @@ Produced<QByteArray> serialize(const QList<Record>& records, Unrepresentable unr
             return {{}, checkText(r.text)};
         }
         out.value.append(r.ticked ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
+    }
+    return out;
+}
+
+Produced<QByteArray> serialize(const RecordStore& records, Unrepresentable unrepresentable)
+{
+    // A store in UTF-8 may hold texts Windows-1252 cannot: the writer of lists decides.
+    if (records.encoding() == RecordStore::Encoding::Utf8)
+        return serialize(records.toRecords(), unrepresentable);
+    // In Windows-1252 the stored bytes are the bytes to write.
+    Produced<QByteArray> out;
+    qsizetype size = 0;
+    for (qsizetype row = 0; row < records.size(); ++row)
+        size += records.storedText(row).size() + 12;
+    out.value.reserve(size);
+    for (qsizetype row = 0; row < records.size(); ++row) {
+        const QByteArrayView text = records.storedText(row);
+        if (text.contains('"'))
+            return {{}, checkText(records.text(row))};
+        out.value.append('"');
+        out.value.append(text);
+        out.value.append(records.ticked(row) ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
     }
     return out;
 }

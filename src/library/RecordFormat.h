@@ -2,6 +2,7 @@
 
 #include "core/Outcome.h"
 #include "library/Record.h"
+#include "library/RecordStore.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,6 +17,9 @@ namespace RecordFormat {
 // quote runs to the end. A file that begins with a UTF-8 byte-order mark is read as UTF-8.
 // Always ends, whatever the bytes.
 QList<Record> parse(const QByteArray& bytes);
+// The same records, held compactly: a file in Windows-1252 (or in valid UTF-8) is kept as its
+// own bytes and only the rows' places are added.
+RecordStore parseStore(QByteArray bytes);
 
 // What to do with a text that Windows-1252 cannot hold.
 enum class Unrepresentable {
@@ -26,6 +30,9 @@ enum class Unrepresentable {
 // The file's bytes: every record in order, in Windows-1252 where every text fits. A text
 // holding a double quote cannot survive a write and a read, so it is always refused.
 Produced<QByteArray> serialize(const QList<Record>& records,
+                               Unrepresentable unrepresentable = Unrepresentable::Refuse);
+// The same bytes as for records.toRecords(), written from the stored bytes where it can.
+Produced<QByteArray> serialize(const RecordStore& records,
                                Unrepresentable unrepresentable = Unrepresentable::Refuse);
 
 // Whether text can be stored in a record, and if not, why.

@@ -9,10 +9,15 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
+#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPromise>
 #include <QScopedValueRollback>
+#include <QThreadPool>
 #include <QTreeView>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -102,7 +107,7 @@ int ProgramsPage::selectedMessage() const
 QString ProgramsPage::selectedProgramName() const
 {
     const int row = selectedProgram();
-    return row < 0 ? QString() : m_programs->at(row).text;
+    return row < 0 ? QString() : m_programs->text(row);
 }
 
 void ProgramsPage::selectProgram(int row)
@@ -153,28 +158,72 @@ void ProgramsPage::lvwDisplayFiles_Click()
 {
     if (m_programs->count() == 0)
         return;
+    // Whatever is still being read belongs to a program no longer chosen.
+    ++m_readCount;
     const QString name = selectedProgramName();
     if (name.isEmpty() || !m_files.programExists(name))
         return;
-    const LibraryFiles::Read read = m_files.readProgram(name);
+    loadMessages(name, -1);
+}
+
+// selectRow < 0: a program is chosen, so its first message is chosen and put into the edit box.
+// Otherwise the list is read again after a failed write, keeping the chosen row and the box.
+void ProgramsPage::loadMessages(const QString& program, int selectRow)
+{
+    const quint64 read = ++m_readCount;
+    if (QFileInfo(m_files.programPath(program)).size() < kReadInBackground) {
+        showMessages(program, m_files.readMessages(program), selectRow);
+        return;
+    }
     {
         const QScopedValueRollback guard(m_programmatic, true);
-        m_messages->setEntries(read.records);
+        m_messages->clear();
     }
-    if (!read.ok() && !read.missing) {
+    // Nothing of the file is shown yet, so nothing may be written to it from this list.
+    m_listedProgram.reset();
+    using Messages = LibraryFiles::Messages;
+    auto promise = std::make_shared<QPromise<Messages>>();
+    auto* watcher = new QFutureWatcher<Messages>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [=, this] {
+        watcher->deleteLater();
+        if (read == m_readCount)
+            showMessages(program, watcher->future().takeResult(), selectRow);
+    });
+    watcher->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, files = m_files, program] {
+        promise->start();
+        promise->addResult(files.readMessages(program));
+        promise->finish();
+    });
+}
+
+void ProgramsPage::showMessages(const QString& program, LibraryFiles::Messages read, int selectRow)
+{
+    {
+        const QScopedValueRollback guard(m_programmatic, true);
+        m_messages->setStore(std::move(read.records));
+    }
+    if (selectRow >= 0) {
+        if (read.ok())
+            m_listedProgram = program;
+        if (m_messages->count() > 0)
+            selectMessage(std::min(selectRow, m_messages->count() - 1));
+    } else if (!read.ok() && !read.missing) {
         // Nothing was read from it, so nothing may be written to it from this list.
         m_listedProgram.reset();
         tell(QStringLiteral("The messages of the program \"%1\" cannot be shown: the file \"%2\" "
                             "cannot be read (%3). It is kept as it is.")
-                 .arg(name, nativePath(m_files.programPath(name)), read.why()),
+                 .arg(program, nativePath(m_files.programPath(program)), read.why()),
              Prompt::Icon::Critical);
         return;
+    } else {
+        m_listedProgram = program;
+        if (m_messages->count() > 0) {
+            m_txtEditText->clear();
+            lvwDisplay_ItemClick(0);
+        }
     }
-    m_listedProgram = name;
-    if (m_messages->count() == 0)
-        return;
-    m_txtEditText->clear();
-    lvwDisplay_ItemClick(0);
+    emit messagesLoaded(program);
 }
 
 void ProgramsPage::lvwDisplayFiles_ItemCheck(int changedRow)
@@ -190,9 +239,9 @@ void ProgramsPage::lvwDisplayFiles_ItemCheck(int changedRow)
     }
     // A program the list cannot name keeps no tick; only the user's own tick on it is
     // answered, so such a file never troubles a change of any other program.
-    if (changedRow < 0 || changedRow >= m_programs->count() || !m_programs->at(changedRow).ticked)
+    if (changedRow < 0 || changedRow >= m_programs->count() || !m_programs->ticked(changedRow))
         return;
-    const QString name = m_programs->at(changedRow).text;
+    const QString name = m_programs->text(changedRow);
     if (const QString character = RecordFormat::firstUnstorable(name); !character.isEmpty()) {
         tell(QStringLiteral("The tick of the program \"%1\" cannot be kept: its name holds the "
                             "character %2, which the list of ticked programs (%3) cannot hold. "
@@ -283,7 +332,7 @@ void ProgramsPage::cmdDeleteFile_Click()
     const int row = selectedProgram();
     if (row < 0)
         return;
-    const QString name = m_programs->at(row).text;
+    const QString name = m_programs->text(row);
     if (m_files.programExists(name)) {
         // The rebuild below lists the program again, so the list still shows what is on disk.
         if (const Outcome deleted = m_files.deleteProgram(name); !deleted.ok())
@@ -308,11 +357,38 @@ void ProgramsPage::lvwDisplay_ItemClick(int row)
     if (row < 0 || row >= m_messages->count())
         return;
     selectMessage(row);
-    m_txtEditText->setText(m_messages->at(row).text);
+    // A message of megabytes is not decoded whole only to be cut.
+    const QString start = m_messages->store().textStart(row, kEditBoxLength + 1);
+    setEditText(start,
+                start.size() > kEditBoxLength ? m_messages->store().sliced(row) : RecordStore());
+}
+
+void ProgramsPage::setEditText(const QString& text, const RecordStore& whole)
+{
+    if (text.size() <= kEditBoxLength) {
+        m_txtEditText->setText(text);
+        return;
+    }
+    qsizetype cut = kEditBoxLength;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    m_cutMessage = whole.isEmpty() ? RecordStore(QList<Record>{Record{text, true}}) : whole;
+    m_cutShown = text.left(cut);
+    m_txtEditText->setText(m_cutShown);
+}
+
+QString ProgramsPage::editText() const
+{
+    const QString shown = m_txtEditText->text();
+    return !m_cutMessage.isEmpty() && shown == m_cutShown ? m_cutMessage.text(0) : shown;
 }
 
 void ProgramsPage::txtEditText_Change()
 {
+    if (!m_cutMessage.isEmpty() && m_txtEditText->text() != m_cutShown) {
+        m_cutMessage = {};
+        m_cutShown.clear();
+    }
     const bool hasText = !m_txtEditText->text().isEmpty();
     m_cmdAddNew->setEnabled(hasText);
     m_cmdUpdate->setEnabled(hasText);
@@ -321,7 +397,7 @@ void ProgramsPage::txtEditText_Change()
 // With the edit box empty only the picture reaches this: the access key is disabled then.
 void ProgramsPage::cmdAddNew_Click()
 {
-    const QString text = m_txtEditText->text();
+    const QString text = editText();
     if (text.isEmpty()) {
         tell(QStringLiteral("Enter Message and Click on Add New"), Prompt::Icon::Critical);
         return;
@@ -341,13 +417,13 @@ void ProgramsPage::cmdAddNew_Click()
     m_txtEditText->clear();
     // The typed text is given back when it could not be saved, so nothing typed is lost.
     if (!SaveMessages())
-        m_txtEditText->setText(text);
+        setEditText(text);
 }
 
 void ProgramsPage::cmdUpdate_Click()
 {
     const int row = selectedMessage();
-    const QString text = m_txtEditText->text();
+    const QString text = editText();
     if (row < 0 || text.isEmpty())
         return;
     if (const Outcome storable = RecordFormat::checkText(text); !storable.ok()) {
@@ -358,7 +434,7 @@ void ProgramsPage::cmdUpdate_Click()
     m_messages->setText(row, text);
     m_txtEditText->clear();
     if (!SaveMessages())
-        m_txtEditText->setText(text);
+        setEditText(text);
 }
 
 void ProgramsPage::cmdDeleteText_Click()
@@ -389,7 +465,7 @@ bool ProgramsPage::SaveMessages()
         !m_listedProgram && m_files.programExists(target)
             ? Outcome::failed(QStringLiteral("was not read, and a file whose messages are not "
                                              "shown is never written over"))
-            : m_files.writeProgram(target, m_messages->entries());
+            : m_files.writeMessages(target, m_messages->store());
     if (!written.ok()) {
         const QString path = m_files.programPath(target);
         tellNotSaved(path.isEmpty() ? target : path, written.why());
@@ -404,14 +480,5 @@ bool ProgramsPage::SaveMessages()
 // next load will use.
 void ProgramsPage::revertMessagesFromDisk(const QString& program)
 {
-    const int row = selectedMessage();
-    const LibraryFiles::Read read = m_files.readProgram(program);
-    {
-        const QScopedValueRollback guard(m_programmatic, true);
-        m_messages->setEntries(read.records);
-    }
-    if (read.ok())
-        m_listedProgram = program;
-    if (m_messages->count() > 0)
-        selectMessage(std::clamp(row, 0, m_messages->count() - 1));
+    loadMessages(program, std::max(selectedMessage(), 0));
 }

@@ -26,6 +26,15 @@ public:
     // show toggle on its click.
     ImageButton* picStart1() const { return m_picStart1; }
 
+    // A program file of at least this many bytes is read on another thread, so the window
+    // keeps answering while it is read: the message list stays empty until its messages are
+    // there.
+    static constexpr qint64 kReadInBackground = 1024 * 1024;
+    // The edit box takes at most this many characters of a message: laying out a line of
+    // megabytes would hold the window for seconds. A message cut so is still added or kept
+    // whole by Add New and Edit as long as the box shows its beginning unchanged.
+    static constexpr qsizetype kEditBoxLength = 65536;
+
 public slots:
     void LoadProgramList();
 
@@ -46,6 +55,10 @@ public slots:
     // Also runs after a tick change on the message list.
     bool SaveMessages();
 
+signals:
+    // The message list now holds the messages read from the program's file.
+    void messagesLoaded(const QString& program);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -61,6 +74,14 @@ private:
     void selectMessage(int row);
     QString selectedProgramName() const;
     void revertMessagesFromDisk(const QString& program);
+    // Reads the program's messages, on another thread when its file is big, and shows them.
+    void loadMessages(const QString& program, int selectRow);
+    void showMessages(const QString& program, LibraryFiles::Messages read, int selectRow);
+    // Puts text into the edit box, cut to kEditBoxLength; `whole` holds the text when it was
+    // cut.
+    void setEditText(const QString& text, const RecordStore& whole = {});
+    // The edit box's text, or the whole message when the box shows a cut one unchanged.
+    QString editText() const;
     void tellNotSaved(const QString& path, const QString& why);
 
     LibraryFiles m_files;
@@ -84,5 +105,12 @@ private:
     std::optional<QString> m_listedProgram;
     // Selection changes made by the program itself do not run the user's handlers.
     bool m_programmatic = false;
+    // Counts the reads of message lists, so a read that ends after another has begun is not
+    // shown.
+    quint64 m_readCount = 0;
+    // The message the edit box shows cut (kEditBoxLength), kept as its stored bytes, and what
+    // the box shows of it.
+    RecordStore m_cutMessage;
+    QString m_cutShown;
     bool m_toldSelectionUnreadable = false;
 };

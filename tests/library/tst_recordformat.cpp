@@ -23,6 +23,8 @@ private slots:
     void encodingNamesTheCharacter();
     void windows1252RoundTrips();
     void garbageAlwaysEnds();
+    void storeHoldsWhatTheListHolds_data();
+    void storeHoldsWhatTheListHolds();
 };
 
 void TestRecordFormat::writes_data()
@@ -219,6 +221,95 @@ void TestRecordFormat::garbageAlwaysEnds()
     const Produced<QByteArray> encoded = RecordFormat::serialize(writable);
     QVERIFY2(encoded.ok(), qPrintable(encoded.why()));
     QCOMPARE(RecordFormat::parse(encoded.value), writable);
+}
+
+namespace {
+// Both writers' answers for the same records: the bytes, or the words of the refusal.
+void compareWrites(const RecordStore& store, const Records& list)
+{
+    QCOMPARE(store.toRecords(), list);
+    for (const auto mode :
+         {RecordFormat::Unrepresentable::Refuse, RecordFormat::Unrepresentable::WriteUtf8}) {
+        const Produced<QByteArray> fromStore = RecordFormat::serialize(store, mode);
+        const Produced<QByteArray> fromList = RecordFormat::serialize(list, mode);
+        QCOMPARE(fromStore.why(), fromList.why());
+        QCOMPARE(fromStore.value, fromList.value);
+    }
+}
+} // namespace
+
+// The compact store the message list keeps reads, shows, changes and writes exactly what a
+// list of records does.
+void TestRecordFormat::storeHoldsWhatTheListHolds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray many;
+    for (int i = 0; i < 1500; ++i)
+        many += "\"message " + QByteArray::number(i) + (i % 3 ? "\",#TRUE#\r\n" : "\",#FALSE#\r\n");
+    QByteArray cp1252;
+    for (int b = 0x80; b < 0x100; ++b)
+        cp1252.append(char(b));
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one message") << QByteArray("\"abc\",#TRUE#\r\n");
+    QTest::newRow("quoted texts with CR LF")
+        << QByteArray("\"first\r\nsecond\",#TRUE#\r\n\"a, b\r\n\",#FALSE#\r\n");
+    QTest::newRow("ticked and unticked")
+        << QByteArray("\"a\",#TRUE#\r\n\"b\",#FALSE#\r\n\"\",#FALSE#\r\n\"d\",#TRUE#");
+    QTest::newRow("Windows-1252 characters") << "\"caf\xe9 " + cp1252 + "\",#TRUE#\r\n";
+    QTest::newRow("1500 rows") << many;
+    QTest::newRow("hand-made: blank lines, unquoted, no tick, a quote inside")
+        << QByteArray("\r\n  plain text ,#TRUE#\r\n\"a\"\r\nsay \"hi\",#TRUE#\r\n\"open");
+    QTest::newRow("UTF-8 behind a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF\"\xCE\xA9mega\",#TRUE#\r\n\"caf\xC3\xA9\",#FALSE#\r\n");
+    QTest::newRow("UTF-8 of three and four bytes a character")
+        << QByteArray("\xEF\xBB\xBF\"") + QByteArray("\xE2\x82\xAC").repeated(9) +
+               QByteArray("\xF0\x9F\x98\x80").repeated(9) + "\",#TRUE#\r\n";
+    QTest::newRow("UTF-8 whose texts all fit Windows-1252")
+        << QByteArray("\xEF\xBB\xBF\"caf\xC3\xA9\",#TRUE#\r\n");
+    QTest::newRow("broken UTF-8") << QByteArray(
+        "\xEF\xBB\xBF\"a\xC3\",#TRUE#\r\n\"\xFF\xFE\",#TRUE#");
+}
+
+void TestRecordFormat::storeHoldsWhatTheListHolds()
+{
+    QFETCH(QByteArray, bytes);
+    Records list = RecordFormat::parse(bytes);
+    RecordStore store = RecordFormat::parseStore(bytes);
+    compareWrites(store, list);
+    for (qsizetype row = 0; row < list.size(); ++row) {
+        QCOMPARE(store.textStart(row, 4), list[row].text.left(4));
+        QCOMPARE(store.textStart(row, 1000), list[row].text.left(1000));
+    }
+
+    // The changes the message list makes, made to both alike.
+    if (!list.isEmpty()) {
+        store.setTicked(0, !list[0].ticked);
+        list[0].ticked = !list[0].ticked;
+        compareWrites(store, list);
+        store.setText(list.size() - 1, QStringLiteral("changed, twice"));
+        store.setText(list.size() - 1, QString::fromUtf8("changed \u20ac"));
+        list.last().text = QString::fromUtf8("changed \u20ac");
+        compareWrites(store, list);
+        // A text changed again and again leaves no pile of its old bytes behind, and the
+        // others keep theirs.
+        for (int i = 0; i < 24; ++i)
+            store.setText(0, QString(100000, QChar(u'a' + i)));
+        list[0].text = QString(100000, QChar(u'a' + 23));
+        compareWrites(store, list);
+    }
+    const Record added{QString::fromUtf8("added \u00e9"), true};
+    store.append(added);
+    list.append(added);
+    compareWrites(store, list);
+    // A text Windows-1252 cannot hold: the file is then written as UTF-8.
+    const Record greek{QString::fromUtf8("\u03a9 added"), false};
+    store.append(greek);
+    list.append(greek);
+    compareWrites(store, list);
+    store.removeAt(0);
+    list.removeFirst();
+    compareWrites(store, list);
+    QCOMPARE(store.textStart(list.size() - 1, 1), QStringLiteral("\u03a9"));
 }
 
 QTEST_APPLESS_MAIN(TestRecordFormat)

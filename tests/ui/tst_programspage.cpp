@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 #include "core/Prompt.h"
 #include "goals/DiskFull.h"
+#include "library/CheckListModel.h"
 #include "library/LibraryFiles.h"
 #include "library/RecordFormat.h"
 #include "ui/ImageButton.h"
@@ -14,9 +15,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
+#include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTreeView>
 #include <memory>
 #include <optional>
@@ -742,6 +745,106 @@ private slots:
         // A long name reaches the name box whole as well.
         p.nameBox()->setText(QString::fromLatin1(longText));
         QCOMPARE(p.nameBox()->text().size(), 40000);
+    }
+
+    // A program file too big to read at once is read on another thread; a read that ends
+    // after the user chose another program is not shown.
+    void bigProgramReadMeanwhile_data()
+    {
+        QTest::addColumn<bool>("otherIsBig");
+        QTest::newRow("a small program chosen meanwhile") << false;
+        QTest::newRow("another big program chosen meanwhile") << true;
+    }
+    void bigProgramReadMeanwhile()
+    {
+        QFETCH(bool, otherIsBig);
+        const auto big = [](const QByteArray& first) {
+            QByteArray bytes = rec(first);
+            while (bytes.size() < ProgramsPage::kReadInBackground)
+                bytes += rec("filler, filler, filler, filler, filler", false);
+            return bytes;
+        };
+        Library lib;
+        lib.write("plugins/A.txt", rec("a"));
+        lib.write("plugins/B.txt", big("b first"));
+        const QByteArray c = otherIsBig ? big("c first") : rec("c first") + rec("c2", false);
+        lib.write("plugins/C.txt", c);
+        Page p(lib);
+        QSignalSpy loaded(&p.page, &ProgramsPage::messagesLoaded);
+        Page::clickRow(p.programs(), 1);
+        Page::clickRow(p.programs(), 2);
+        // Every read has ended and said so.
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QTRY_VERIFY(!loaded.isEmpty());
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(loaded[0][0].toString(), QStringLiteral("C"));
+        QCOMPARE(Page::current(p.programs()), 2);
+        QCOMPARE(p.messages()->model()->rowCount(), int(RecordFormat::parse(c).size()));
+        QCOMPARE(p.messages()->model()->index(0, 0).data().toString(), QStringLiteral("c first"));
+        QCOMPARE(p.editBox()->text(), QStringLiteral("c first"));
+        // A tick goes to the program shown, and B is left as it was.
+        Page::clickTick(p.messages(), 0);
+        QVERIFY(lib.read("plugins/C.txt").startsWith(rec("c first", false)));
+        QCOMPARE(lib.read("plugins/B.txt"), big("b first"));
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    // A row of a text of megabytes shows its beginning: the list is handed no more than a row
+    // can show, so it never lays out the whole text, and it paints as the beginning alone does.
+    void longRowShowsItsBeginning()
+    {
+        QByteArray longText;
+        while (longText.size() < 2 * ProgramsPage::kReadInBackground)
+            longText += "Every day in every way. ";
+        const QByteArray start = longText.left(CheckListModel::kShownLength);
+        Library lib;
+        lib.write("plugins/A.txt", rec("short") + rec(longText));
+        lib.write("plugins/B.txt", rec("short") + rec(start));
+        Page p(lib);
+        QSignalSpy loaded(&p.page, &ProgramsPage::messagesLoaded);
+        QVERIFY(loaded.wait());
+        QCOMPARE(p.messages()->model()->index(1, 0).data().toString(), QString::fromLatin1(start));
+        const QImage whole = p.messages()->grab().toImage();
+        Page::clickRow(p.programs(), 1);
+        QCOMPARE(ListRows::texts(p.messages()), (QStringList{"short", QString::fromLatin1(start)}));
+        QCOMPARE(p.messages()->grab().toImage(), whole);
+    }
+
+    // The edit box takes the beginning of a very long message; Add New and Edit keep the message
+    // whole while the box shows that beginning unchanged, and store what the box shows once the
+    // user has changed it.
+    void messageLongerThanTheEditBox_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("Add New") << "picAddNew" << false;
+        QTest::newRow("Edit") << "picUpdate" << false;
+        QTest::newRow("Edit after a change") << "picUpdate" << true;
+    }
+    void messageLongerThanTheEditBox()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, changed);
+        QByteArray longText;
+        while (longText.size() < ProgramsPage::kEditBoxLength + 5000)
+            longText += "Calm and steady. ";
+        Library lib;
+        lib.write("plugins/A.txt", rec(longText, false) + rec("m1"));
+        Page p(lib);
+        QCOMPARE(p.editBox()->text(),
+                 QString::fromLatin1(longText.left(ProgramsPage::kEditBoxLength)));
+        if (changed)
+            QTest::keyClick(p.editBox(), Qt::Key_Backspace);
+        p.click(then.toLatin1());
+        const QByteArray kept =
+            changed ? longText.left(ProgramsPage::kEditBoxLength - 1) : longText;
+        QCOMPARE(lib.read("plugins/A.txt"), then == "picAddNew"
+                                                ? rec(longText, false) + rec("m1") + rec(kept)
+                                                : rec(kept, false) + rec("m1"));
+        QCOMPARE(p.editBox()->text(), QString());
+        QCOMPARE(promptTexts(), QStringList());
     }
 
     void emptyEditBox()
