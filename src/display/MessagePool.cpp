@@ -4,7 +4,7 @@
 #include "core/ReadFile.h"
 #include "core/RoundHalfEven.h"
 #include "library/LibraryFiles.h"
-#include "library/MessageScan.h"
+#include "library/RecordFormat.h"
 
 #include <algorithm>
 
@@ -71,20 +71,23 @@ bool MessagePool::addProgram(const QString& name, const std::function<bool()>& c
     const qsizetype room = m_text.size() + file.bytes.size();
     if (m_text.capacity() < room)
         m_text.reserve(std::max(room, m_text.capacity() + m_text.capacity() / 2));
-    MessageScan scan(file.bytes);
-    if (m_runs.isEmpty() || m_runs.constLast().utf8 != scan.utf8())
-        m_runs.append(Run{size(), scan.utf8()});
-    QByteArrayView text;
-    bool ticked = false;
-    for (qsizetype n = 1; scan.next(&text, &ticked); ++n) {
-        if (n % 4096 == 0 && cancelled && cancelled())
+    const bool utf8 = Cp1252::hasUtf8Bom(file.bytes);
+    if (m_runs.isEmpty() || m_runs.constLast().utf8 != utf8)
+        m_runs.append(Run{size(), utf8});
+    bool wasCancelled = false;
+    qsizetype n = 0;
+    RecordFormat::scan(file.bytes, [&](QByteArrayView text, bool ticked) {
+        if (++n % 4096 == 0 && cancelled && cancelled()) {
+            wasCancelled = true;
             return false;
-        if (!ticked || onlyLineBreaks(text))
-            continue;
-        m_text.append(text);
-        m_ends.append(m_text.size());
-    }
-    return true;
+        }
+        if (ticked && !onlyLineBreaks(text)) {
+            m_text.append(text);
+            m_ends.append(m_text.size());
+        }
+        return true;
+    });
+    return !wasCancelled;
 }
 
 QString MessagePool::at(qsizetype index) const

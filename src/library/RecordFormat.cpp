@@ -82,8 +82,9 @@ private:
     const char* m_end;
 };
 
-// Calls found(text, ticked) for every record, the text as a view into bytes.
-template <typename Found> void scan(const char* begin, const char* end, Found found)
+// Calls found(text, ticked) for every record, the text as a view into bytes, until found
+// returns false.
+template <typename Found> void eachRecord(const char* begin, const char* end, Found found)
 {
     Reader in(begin, end);
     for (;;) {
@@ -105,7 +106,8 @@ template <typename Found> void scan(const char* begin, const char* end, Found fo
         }
         // A record ends with its line; further fields on the same line are ignored.
         in.skipRestOfLine();
-        found(text, ticked);
+        if (!found(text, ticked))
+            break;
     }
 }
 
@@ -120,11 +122,12 @@ QList<Record> parse(const QByteArray& bytes)
     // split alike.
     const bool utf8 = Cp1252::hasUtf8Bom(bytes);
     const char* begin = bytes.constData() + (utf8 ? 3 : 0);
-    scan(begin, bytes.constData() + bytes.size(), [&](QByteArrayView text, bool ticked) {
+    eachRecord(begin, bytes.constData() + bytes.size(), [&](QByteArrayView text, bool ticked) {
         records.append(
             Record{utf8 ? QString::fromUtf8(text)
                         : Cp1252::decode(QByteArray::fromRawData(text.data(), text.size())),
                    ticked});
+        return true;
     });
     return records;
 }
@@ -144,10 +147,18 @@ RecordStore parseStore(QByteArray bytes)
     RecordStore store = RecordStore::over(bytes, utf8 ? RecordStore::Encoding::Utf8
                                                       : RecordStore::Encoding::Cp1252);
     const char* base = bytes.constData();
-    scan(base + skip, base + bytes.size(), [&](QByteArrayView text, bool ticked) {
+    eachRecord(base + skip, base + bytes.size(), [&](QByteArrayView text, bool ticked) {
         store.appendSlice(text.data() - base, text.size(), ticked);
+        return true;
     });
     return store;
+}
+
+void scan(QByteArrayView bytes, const std::function<bool(QByteArrayView, bool)>& found)
+{
+    const qsizetype bom = qsizetype(std::strlen(Cp1252::kUtf8Bom));
+    const bool utf8 = bytes.startsWith(QByteArrayView(Cp1252::kUtf8Bom, bom));
+    eachRecord(bytes.data() + (utf8 ? bom : 0), bytes.data() + bytes.size(), found);
 }
 
 Outcome checkText(const QString& text)

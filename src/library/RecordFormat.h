@@ -5,8 +5,11 @@
 #include "library/RecordStore.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+
+#include <functional>
 
 // The one record format of the program files and the selection list: per line a quoted
 // text, a comma and "#TRUE#" or "#FALSE#", ended by CR LF, in Windows-1252.
@@ -20,6 +23,13 @@ QList<Record> parse(const QByteArray& bytes);
 // The same records, held compactly: a file in Windows-1252 (or in valid UTF-8) is kept as its
 // own bytes and only the rows' places are added.
 RecordStore parseStore(QByteArray bytes);
+
+// Walks the records as parse() reads them, handing out each text as the bytes the file holds
+// (between the quotes, line breaks included) with its tick, in file order, until found
+// returns false. The texts are UTF-8 when the bytes begin with a byte-order mark
+// (Cp1252::hasUtf8Bom), Windows-1252 otherwise. Nothing is decoded or copied, so a file of a
+// hundred megabytes never becomes a list of a million strings on its way through.
+void scan(QByteArrayView bytes, const std::function<bool(QByteArrayView text, bool ticked)>& found);
 
 // What to do with a text that Windows-1252 cannot hold.
 enum class Unrepresentable {

@@ -1,5 +1,4 @@
 #include "core/Cp1252.h"
-#include "library/MessageScan.h"
 #include "library/RecordFormat.h"
 
 #include <QRandomGenerator>
@@ -11,28 +10,28 @@ namespace {
 QList<Record> scanned(const QByteArray& bytes)
 {
     QList<Record> records;
-    MessageScan scan(bytes);
-    QByteArrayView text;
-    bool ticked = false;
-    while (scan.next(&text, &ticked)) {
+    const bool utf8 = Cp1252::hasUtf8Bom(bytes);
+    RecordFormat::scan(bytes, [&](QByteArrayView text, bool ticked) {
         const QByteArray raw = text.toByteArray();
-        records.append({scan.utf8() ? QString::fromUtf8(raw) : Cp1252::decode(raw), ticked});
-    }
+        records.append({utf8 ? QString::fromUtf8(raw) : Cp1252::decode(raw), ticked});
+        return true;
+    });
     return records;
 }
 
 } // namespace
 
-class TestMessageScan : public QObject
+class TestRecordScan : public QObject
 {
     Q_OBJECT
 private slots:
     void sameRecordsAsTheReader_data();
     void sameRecordsAsTheReader();
     void anyBytesGiveTheReadersRecords();
+    void stopsWhenAsked();
 };
 
-void TestMessageScan::sameRecordsAsTheReader_data()
+void TestRecordScan::sameRecordsAsTheReader_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("count");
@@ -51,7 +50,7 @@ void TestMessageScan::sameRecordsAsTheReader_data()
     QTest::newRow("Windows-1252") << QByteArray("\"\x80\xe9\",#TRUE#\r\n") << 1;
 }
 
-void TestMessageScan::sameRecordsAsTheReader()
+void TestRecordScan::sameRecordsAsTheReader()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, count);
@@ -60,7 +59,7 @@ void TestMessageScan::sameRecordsAsTheReader()
     QCOMPARE(scanned(bytes), records);
 }
 
-void TestMessageScan::anyBytesGiveTheReadersRecords()
+void TestRecordScan::anyBytesGiveTheReadersRecords()
 {
     const QList<QByteArray> pieces{"\"", ",", "#TRUE#", "#FALSE#", "\r\n",        "\r",
                                    "\n", " ", "a",      "\xe9",    "\xef\xbb\xbf"};
@@ -73,5 +72,16 @@ void TestMessageScan::anyBytesGiveTheReadersRecords()
     }
 }
 
-QTEST_GUILESS_MAIN(TestMessageScan)
-#include "tst_messagescan.moc"
+void TestRecordScan::stopsWhenAsked()
+{
+    QList<QByteArray> seen;
+    RecordFormat::scan("\"a\",#TRUE#\r\n\"b\",#TRUE#\r\n\"c\",#TRUE#\r\n",
+                       [&](QByteArrayView text, bool) {
+                           seen.append(text.toByteArray());
+                           return seen.size() < 2;
+                       });
+    QCOMPARE(seen, (QList<QByteArray>{"a", "b"}));
+}
+
+QTEST_GUILESS_MAIN(TestRecordScan)
+#include "tst_recordscan.moc"
