@@ -11,8 +11,8 @@ class FrmDisp;
 class SettingsStore;
 struct DisplaySettings;
 
-// Switches the show on and off and, while it is on, hands one message of the pool to a
-// fresh display window at every beat of the pacing clock. The pacing clock is off while a
+// Switches the show on and off and, while it is on, hands one message of the pool to the
+// display window at every beat of the pacing clock. The pacing clock is off while a
 // message is visible and runs again when it goes, so one cycle lasts the interval plus the
 // duration, and between beats no other timer of the show runs.
 //
@@ -36,7 +36,8 @@ public:
 
     bool isShowing() const { return m_showing; }
     QTimer& pacingClock() { return m_pacingClock; }
-    // The window of the message on the screen, or nullptr between messages.
+    // The display window, made when the show first starts and used for every message; it is
+    // visible while a message is on the screen. nullptr before the first start.
     FrmDisp* displayWindow() const;
     MessagePool& pool() { return m_pool; }
     int NextMessageIndex() const { return m_next; }
@@ -58,7 +59,6 @@ private:
     void enablePacingClock();
     void unloadDisplayWindow();
     void prepareWindow();
-    FrmDisp* newWindow();
 
     DisplaySettings& m_settings;
     SettingsStore& m_store;
@@ -67,7 +67,4 @@ private:
     qint32 m_next = 0;
     QTimer m_pacingClock;
     QPointer<FrmDisp> m_disp;
-    // The next message's window, made fresh and hidden in the pause before its beat, so that
-    // the beat itself only dresses and shows it.
-    QPointer<FrmDisp> m_prepared;
 };

@@ -124,10 +124,10 @@ void TestFontChoice::nextFlashShowsTheChoice()
 
     // ...and the next message shows in it.
     flash->Timer1_Timer();
-    QTRY_VERIFY(!frm.showCycle->displayWindow());
+    QVERIFY(!flash->isVisible());
     frm.showCycle->Timer1_Timer();
-    flash = frm.showCycle->displayWindow();
-    QVERIFY(flash);
+    QCOMPARE(frm.showCycle->displayWindow(), flash);
+    QVERIFY(flash->isVisible());
     QCOMPARE(flash->LblDisp()->font().pointSizeF(), 20.0);
     QVERIFY(!flash->LblDisp()->font().bold());
     QCOMPARE(flash->LblDisp()->palette().color(QPalette::WindowText), QColor(Qt::blue));
