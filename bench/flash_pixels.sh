@@ -76,7 +76,8 @@ cat <<EOF
 
 Each flash is timed from the first sample that shows anything of it to the first that shows
 the plain background again; every time is known to within one sample period (see the rate).
-"worst" is the worst of the flashes measured (with 50, it stands where a p99 would). map->
+"worst" is the worst of the $flashes flashes measured; no percentile is printed, since
+$flashes flashes cannot carry one (a p99 of 50 would be the worst one). map->
 is from the server's map of the window to the first sample with its pixels (any, then the
 finished picture). blank / half-drawn: samples taken while the window was mapped that showed
 only the background, or neither the background nor the finished picture. windows: how many
