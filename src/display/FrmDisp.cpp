@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -75,7 +77,7 @@ FrmDisp::FrmDisp()
 
     m_durationClock.setSingleShot(true);
     m_durationClock.setTimerType(Qt::PreciseTimer);
-    connect(&m_durationClock, &QTimer::timeout, this, &FrmDisp::Timer1_Timer);
+    connect(&m_durationClock, &QTimer::timeout, this, &FrmDisp::durationEnded);
     loadDesign();
 }
 
@@ -88,6 +90,7 @@ void FrmDisp::loadDesign()
         return;
     m_durationClock.stop();
     m_durationMs = -1;
+    m_endAt.reset();
     m_waitForPixels = false;
     m_label->setText(QStringLiteral("Test"));
     dressLabel(designFont(), Qt::black);
@@ -148,10 +151,14 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
         render(&picture);
         m_waitForPixels = NativePicture::setBackground(*native, picture);
     }
-    if (m_waitForPixels)
+    if (m_waitForPixels) {
         native->installEventFilter(this);
-    else
+        // The server draws the picture itself whenever the window is exposed: painting it
+        // again would only cost an image sent and a wake-up for its completion.
+        setUpdatesEnabled(false);
+    } else {
         startDuration();
+    }
     // Showing raises the window above those shown since the last message.
     show();
 }
@@ -161,8 +168,18 @@ void FrmDisp::startDuration()
     m_waitForPixels = false;
     if (m_durationMs < 0)
         return;
-    m_durationClock.setInterval(m_durationMs);
-    m_durationClock.start();
+    m_endAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_durationMs);
+    // The event loop wakes up to a whole millisecond after a clock is due: the clock is set a
+    // millisecond short and the rest is waited out to the microsecond when it fires.
+    m_durationClock.start(std::max(m_durationMs - 1, 0));
+}
+
+void FrmDisp::durationEnded()
+{
+    // A clock restarted by someone else with an interval of their own ends the message then.
+    if (m_endAt && m_durationClock.interval() == std::max(m_durationMs - 1, 0))
+        std::this_thread::sleep_until(*m_endAt);
+    Timer1_Timer();
 }
 
 bool FrmDisp::eventFilter(QObject* watched, QEvent* event)
@@ -192,6 +209,7 @@ void FrmDisp::Unload()
         hide();
         if (QWindow* native = windowHandle())
             NativePicture::clearBackground(*native);
+        setUpdatesEnabled(true);
     }
     loadDesign();
 }

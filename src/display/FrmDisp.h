@@ -2,6 +2,8 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <optional>
 
 class QLabel;
 struct DisplaySettings;
@@ -30,6 +32,9 @@ public:
     // The duration clock: single-shot and precise, since the whole message lasts a few
     // tens of milliseconds.
     QTimer& durationClock() { return m_durationClock; }
+    // How long the message on the screen stays, in milliseconds, counted from when its pixels
+    // are on the screen; -1 when it stays until the show stops.
+    int duration() const { return m_durationMs; }
 
     // Dresses the label in the whole message font and its colour.
     void dressLabel(const QFont& font, const QColor& color);
@@ -58,11 +63,13 @@ protected:
 private:
     void loadDesign();
     void startDuration();
+    void durationEnded();
 
     QLabel* m_label = nullptr;
     const bool m_bypassesManager;
     QTimer m_durationClock;
     int m_durationMs = -1;
+    std::optional<std::chrono::steady_clock::time_point> m_endAt;
     // The duration runs from the moment the message's pixels are on the screen; on a
     // platform that cannot tell, from the show.
     bool m_waitForPixels = false;

@@ -94,6 +94,8 @@ void NativePicture::clearBackground(const QWindow& window)
         return;
     const quint32 none = XCB_BACK_PIXMAP_NONE;
     xcb_change_window_attributes(c, xcb_window_t(window.winId()), XCB_CW_BACK_PIXMAP, &none);
+    // Sent now, with the unmap before it: the message leaves the screen on time.
+    xcb_flush(c);
 }
 
 #else
