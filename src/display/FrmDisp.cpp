@@ -58,9 +58,13 @@ FrmDisp::FrmDisp()
       m_label(new MessageLabel(this)),
       m_bypassesManager(QGuiApplication::platformName() == QLatin1String("xcb"))
 {
-    // An X11 window that bypasses the window manager is stacked by its raise alone; asking the
-    // manager to keep it on top only wakes every other client on the screen at each message.
-    if (!m_bypassesManager)
+    // An X11 window that bypasses the window manager is stacked by its raise alone, and no
+    // manager lists or focuses it: asking to keep it on top, or naming the window it belongs
+    // to (as a tool window does at each show), only sends the server messages and properties
+    // that wake this and every other client on the screen at each message.
+    if (m_bypassesManager)
+        setWindowFlag(Qt::Tool, false);
+    else
         setWindowFlag(Qt::WindowStaysOnTopHint);
     setObjectName(QStringLiteral("frmDisp"));
     setWindowTitle(programTitle());
@@ -159,7 +163,10 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
     } else {
         startDuration();
     }
-    // Showing raises the window above those shown since the last message.
+    // The window is used again and again: it is brought above the windows shown since the
+    // last message (elsewhere the stay-on-top flag keeps it there).
+    if (m_bypassesManager)
+        raise();
     show();
 }
 
