@@ -7,7 +7,8 @@
 #
 #   bench/flash_pixels.sh [--quick] [--flashes N] [--rate HZ] <stage folder>
 #
-#   --quick      20, 60 and 200 ms, 10 flashes each (about a minute and a half)
+#   --quick      20, 60 and 200 ms, 10 flashes each unless --flashes says otherwise (about a
+#                minute and a half)
 #   --flashes N  flashes per duration (default 50: every duration takes about 1 min 50 s, the
 #                whole run about 15 min)
 #   --rate HZ    samples per second (default 4000)
@@ -20,6 +21,7 @@
 source "$(dirname "$0")/x-session.bash"
 
 flashes=50
+flashes_given=false
 rate=4000
 quick=false
 stage=
@@ -28,6 +30,7 @@ while [ $# -gt 0 ]; do
     --quick) quick=true ;;
     --flashes)
         flashes=$2
+        flashes_given=true
         shift
         ;;
     --rate)
@@ -49,7 +52,7 @@ durations=(20 40 60 80 100 125 150 200)
 indices=(0 1 2 3 4 5 6 7)
 if $quick; then
     indices=(0 2 7)
-    [ "$flashes" = 50 ] && flashes=10
+    $flashes_given || flashes=10
 fi
 
 start_tray_host "$bin"
@@ -76,7 +79,8 @@ cat <<EOF
 
 Each flash is timed from the first sample that shows anything of it to the first that shows
 the plain background again; every time is known to within one sample period (see the rate).
-"worst" is the worst of the flashes measured (with 50, it stands where a p99 would). map->
+"worst" is the worst of the $flashes flashes measured; no percentile is printed, since
+$flashes flashes cannot carry one (a p99 of 50 would be the worst one). map->
 is from the server's map of the window to the first sample with its pixels (any, then the
 finished picture). blank / half-drawn: samples taken while the window was mapped that showed
 only the background, or neither the background nor the finished picture. windows: how many

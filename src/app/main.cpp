@@ -46,8 +46,9 @@ int main(int argc, char** argv)
 
     // The program ends once the main window is gone and no message is left on the screen.
     QObject::connect(&frmAll, &FrmAll::unloaded, &app, [&frmAll] {
-        if (FrmDisp* disp = frmAll.showCycle->displayWindow())
-            QObject::connect(disp, &QObject::destroyed, qApp, &QCoreApplication::quit);
+        FrmDisp* disp = frmAll.showCycle->displayWindow();
+        if (disp && disp->isVisible())
+            QObject::connect(disp, &FrmDisp::messageEnded, qApp, &QCoreApplication::quit);
         else
             QCoreApplication::quit();
     });

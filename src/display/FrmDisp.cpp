@@ -3,85 +3,198 @@
 
 #include "core/ProgramTitle.h"
 #include "core/Screen.h"
+#include "display/NativePicture.h"
 #include "display/Placement.h"
 #include "display/RandomSource.h"
+#include "display/ScreenCut.h"
 #include "settings/DisplaySettings.h"
 
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+// White behind the text inside a thin black border, the text in the label's own colour. It
+// is painted here rather than by a style sheet: a style sheet is worked out again each time
+// it is set, and the colour changes with every message.
+class MessageLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        painter.end();
+        QLabel::paintEvent(event);
+    }
+};
+
+QFont designFont()
+{
+    QFont design(QString::fromLatin1(kDesignFontFamily));
+    design.setPointSizeF(9.75);
+    design.setBold(true);
+    return design;
+}
+
+constexpr int kBorder = 1;
+
+} // namespace
 
 FrmDisp::FrmDisp()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
-      m_label(new QLabel(QStringLiteral("Test"), this))
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::X11BypassWindowManagerHint),
+      m_label(new MessageLabel(this)),
+      m_bypassesManager(QGuiApplication::platformName() == QLatin1String("xcb"))
 {
+    // An X11 window that bypasses the window manager is stacked by its raise alone, and no
+    // manager lists or focuses it: asking to keep it on top, or naming the window it belongs
+    // to (as a tool window does at each show), only sends the server messages and properties
+    // that wake this and every other client on the screen at each message.
+    if (m_bypassesManager)
+        setWindowFlag(Qt::Tool, false);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint);
     setObjectName(QStringLiteral("frmDisp"));
     setWindowTitle(programTitle());
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
-    resize(Placement::kDesignSize);
 
     m_label->setObjectName(QStringLiteral("LblDisp"));
     m_label->setAlignment(Qt::AlignCenter);
     // A message is shown as written, "<b>" and "&" included.
     m_label->setTextFormat(Qt::PlainText);
     m_label->setFocusPolicy(Qt::NoFocus);
-    QFont design(QString::fromLatin1(kDesignFontFamily));
-    design.setPointSizeF(9.75);
-    design.setBold(true);
-    m_label->setFont(design);
-    dressLabel(design, Qt::black);
-    m_label->move(2, 2);
+    m_label->setContentsMargins(kBorder, kBorder, kBorder, kBorder);
 
     m_durationClock.setSingleShot(true);
     m_durationClock.setTimerType(Qt::PreciseTimer);
-    connect(&m_durationClock, &QTimer::timeout, this, &FrmDisp::Timer1_Timer);
+    connect(&m_durationClock, &QTimer::timeout, this, &FrmDisp::durationEnded);
+    loadDesign();
+}
+
+FrmDisp::~FrmDisp() = default;
+
+// The window as designed, as every message finds it.
+void FrmDisp::loadDesign()
+{
+    if (m_designed)
+        return;
+    m_durationClock.stop();
+    m_durationMs = -1;
+    m_endAt.reset();
+    m_waitForPixels = false;
+    m_label->setText(QStringLiteral("Test"));
+    dressLabel(designFont(), Qt::black);
+    m_label->move(2, 2);
+    resize(Placement::kDesignSize);
+    m_designed = true;
 }
 
 void FrmDisp::dressLabel(const QFont& font, const QColor& color)
 {
+    m_designed = false;
     m_label->setFont(font);
-    // A style sheet that names no font leaves the one set above whole.
-    m_label->setStyleSheet(
-        QStringLiteral(
-            "QLabel { background-color: #ffffff; color: %1; border: 1px solid #000000; }")
-            .arg(color.name()));
+    QPalette palette = m_label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    m_label->setPalette(palette);
     m_label->adjustSize();
 }
 
 void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& settings)
 {
-    m_label->setText(text);
+    m_designed = false;
+    const QSize screen = Screen::current().size();
+    const QSize border(2 * kBorder, 2 * kBorder);
+    m_label->setText(ScreenCut::fit(text, m_label->fontMetrics(), screen - border));
     m_label->adjustSize();
+    // What the cut leaves is measured the label's way to within a pixel; the window never
+    // grows past the screen.
+    m_label->resize(m_label->size().boundedTo(screen));
     m_label->move(0, 0);
 
-    const QSize screen = Screen::current().size();
     // Places are on the primary screen, which need not start at the desktop's origin.
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QPoint origin = primary ? primary->geometry().topLeft() : QPoint();
+    QPoint place;
     if (settings.RandomLocation == 0) {
         // Vertical first, then horizontal: the order the generator is drawn in.
         const double rVertical = RandomSource::current().next();
         const double rHorizontal = RandomSource::current().next();
-        move(origin + Placement::random(screen, rVertical, rHorizontal));
+        place = Placement::random(screen, rVertical, rHorizontal);
     } else {
-        move(origin + Placement::centre(screen, m_label->size()));
+        place = Placement::centre(screen, m_label->size());
     }
-    resize(m_label->size());
+    // Placed and fitted in one step: one request to the window system, not two.
+    setGeometry(QRect(origin + place, m_label->size()));
 
-    // The native window is made before the clock starts, so what remains of showing is the
-    // map request. The clock is armed before the show: a show that stalls on a busy display
-    // server then does not lengthen the message. A newly shown window is stacked above the
-    // others already; no raise is needed here.
     create();
-    if (settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count) {
-        m_durationClock.setInterval(settings.durationMs());
-        m_durationClock.start();
+    m_durationMs = settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count
+                       ? settings.durationMs()
+                       : -1;
+    // The window system is handed the finished picture before the window appears, so the
+    // message is whole from its first moment on the screen, and its duration can be counted
+    // from there. Elsewhere the clock is armed before the show: a show that stalls on a busy
+    // display then does not lengthen the message.
+    QWindow* native = windowHandle();
+    m_waitForPixels = false;
+    if (native && NativePicture::available()) {
+        QImage picture(size(), QImage::Format_RGB32);
+        render(&picture);
+        m_waitForPixels = NativePicture::setBackground(*native, picture);
     }
+    if (m_waitForPixels) {
+        native->installEventFilter(this);
+        // The server draws the picture itself whenever the window is exposed: painting it
+        // again would only cost an image sent and a wake-up for its completion.
+        setUpdatesEnabled(false);
+    } else {
+        startDuration();
+    }
+    // The window is used again and again: it is brought above the windows shown since the
+    // last message (elsewhere the stay-on-top flag keeps it there).
+    if (m_bypassesManager)
+        raise();
     show();
+}
+
+void FrmDisp::startDuration()
+{
+    m_waitForPixels = false;
+    if (m_durationMs < 0)
+        return;
+    m_endAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_durationMs);
+    // The event loop wakes up to a whole millisecond after a clock is due: the clock is set a
+    // millisecond short and the rest is waited out to the microsecond when it fires.
+    m_durationClock.start(std::max(m_durationMs - 1, 0));
+}
+
+void FrmDisp::durationEnded()
+{
+    // A clock restarted by someone else with an interval of their own ends the message then.
+    if (m_endAt && m_durationClock.interval() == std::max(m_durationMs - 1, 0))
+        std::this_thread::sleep_until(*m_endAt);
+    Timer1_Timer();
+}
+
+bool FrmDisp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_waitForPixels && event->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed())
+        startDuration();
+    return QWidget::eventFilter(watched, event);
 }
 
 void FrmDisp::Form_Activate()
@@ -96,9 +209,20 @@ void FrmDisp::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
+void FrmDisp::Unload()
+{
+    m_durationClock.stop();
+    if (isVisible()) {
+        hide();
+        if (QWindow* native = windowHandle())
+            NativePicture::clearBackground(*native);
+        setUpdatesEnabled(true);
+    }
+    loadDesign();
+}
+
 void FrmDisp::Timer1_Timer()
 {
-    hide();
+    Unload();
     emit messageEnded();
-    deleteLater();
 }

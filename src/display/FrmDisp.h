@@ -2,43 +2,55 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <optional>
 
 class QLabel;
 struct DisplaySettings;
 
-// The window that shows one message for its duration and then goes. A fresh one is made for
-// every message; it deletes itself when its duration ends.
+// The window that shows one message for its duration and then goes. One window serves every
+// message: when a message goes it is hidden and put back as designed (caption "Test", the
+// design font, its first size), so each message starts from the same window and the process
+// makes no new native window, and leaves nothing behind, however many messages it shows.
 //
 // It is a frameless tool window that stays on top and never takes the keyboard focus, so
 // the user's typing goes on into the program they work in; tool windows are kept out of the
 // taskbar and the window switcher. On X11 it also bypasses the window manager
-// (override-redirect): the manager then neither decorates, focuses nor lists it, and a
-// newly mapped unmanaged window is stacked above every managed one, full-screen ones
-// included. It is never parented, so it outlives a main window that is closed while the
-// message is visible and still goes when its duration ends.
+// (override-redirect): the manager then neither decorates, focuses nor lists it, and it is
+// raised above every other window before each message, full-screen ones included. It is
+// never parented, so it outlives a main window that is closed while the message is visible
+// and still goes when its duration ends.
 class FrmDisp : public QWidget
 {
     Q_OBJECT
 
 public:
     FrmDisp();
+    ~FrmDisp() override;
 
     QLabel* LblDisp() const { return m_label; }
     // The duration clock: single-shot and precise, since the whole message lasts a few
     // tens of milliseconds.
     QTimer& durationClock() { return m_durationClock; }
+    // How long the message on the screen stays, in milliseconds, counted from when its pixels
+    // are on the screen; -1 when it stays until the show stops.
+    int duration() const { return m_durationMs; }
 
     // Dresses the label in the whole message font and its colour.
     void dressLabel(const QFont& font, const QColor& color);
-    // Shows `text`: placed at the centre or at a random place, fitted to the text, on the
-    // screen for the chosen duration. With a duration index outside its list the duration
-    // clock is never armed and the message stays until the show is stopped.
+    // Shows `text`: placed at the centre or at a random place, fitted to the text (cut to
+    // the screen when it is larger), on the screen for the chosen duration. With a duration
+    // index outside its list the duration clock is never armed and the message stays until
+    // the show is stopped.
     void PresentMessage(const QString& text, const DisplaySettings& settings);
     // Keeps the window above all others, should the platform ever activate it.
     void Form_Activate();
-    // The end of the message, when the duration clock fires: the window goes, announces it,
-    // and deletes itself.
+    // The end of the message, when the duration clock fires: the window goes, is put back as
+    // designed and announces it.
     void Timer1_Timer();
+    // Takes a message off the screen at once (the show stops): its duration clock never
+    // fires and nothing is announced.
+    void Unload();
 
 signals:
     // The message has left the screen: the pause before the next one begins now.
@@ -46,8 +58,20 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void loadDesign();
+    void startDuration();
+    void durationEnded();
+
     QLabel* m_label = nullptr;
+    const bool m_bypassesManager;
     QTimer m_durationClock;
+    int m_durationMs = -1;
+    std::optional<std::chrono::steady_clock::time_point> m_endAt;
+    // The duration runs from the moment the message's pixels are on the screen; on a
+    // platform that cannot tell, from the show.
+    bool m_waitForPixels = false;
+    bool m_designed = false;
 };

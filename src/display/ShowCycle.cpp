@@ -24,12 +24,20 @@ ShowCycle::ShowCycle(DisplaySettings& settings, SettingsStore& store, const QStr
     connect(&m_pacingClock, &QTimer::timeout, this, &ShowCycle::Timer1_Timer);
 }
 
-// A message still on the screen keeps its own clock and goes when its duration ends.
+// A message still on the screen keeps its own clock, goes when its duration ends, and takes
+// its window with it.
 ShowCycle::~ShowCycle()
 {
     if (m_gather)
         m_gather->cancel();
-    delete m_prepared.data();
+    if (!m_disp)
+        return;
+    if (m_disp->isVisible()) {
+        disconnect(m_disp, nullptr, this, nullptr);
+        connect(m_disp, &FrmDisp::messageEnded, m_disp, &QObject::deleteLater);
+    } else {
+        delete m_disp.data();
+    }
 }
 
 FrmDisp* ShowCycle::displayWindow() const
@@ -79,7 +87,6 @@ void ShowCycle::stopShow()
     m_pacingClock.stop();
     m_pacingClock.setInterval(0);
     unloadDisplayWindow();
-    delete m_prepared.data();
     m_showing = false;
     m_settings.AutoDisplay = false;
     emit showingChanged(false);
@@ -133,29 +140,21 @@ void ShowCycle::enablePacingClock()
     prepareWindow();
 }
 
-FrmDisp* ShowCycle::newWindow()
-{
-    auto* window = new FrmDisp;
-    // Gone first, then the pause: the next message comes one full interval after this one
-    // vanished.
-    connect(window, &FrmDisp::messageEnded, this, &ShowCycle::enablePacingClock);
-    return window;
-}
-
 void ShowCycle::prepareWindow()
 {
-    if (m_prepared || m_pool.isEmpty())
+    if (m_disp || m_pool.isEmpty())
         return;
-    m_prepared = newWindow();
-    m_prepared->winId(); // makes the native window now, not at the beat
+    m_disp = new FrmDisp;
+    // Gone first, then the pause: the next message comes one full interval after this one
+    // vanished.
+    connect(m_disp, &FrmDisp::messageEnded, this, &ShowCycle::enablePacingClock);
+    m_disp->winId(); // makes the native window now, not at the first beat
 }
 
 void ShowCycle::unloadDisplayWindow()
 {
-    if (m_disp) {
-        m_disp->hide();
-        delete m_disp.data();
-    }
+    if (m_disp)
+        m_disp->Unload();
 }
 
 void ShowCycle::Timer1_Timer()
@@ -170,8 +169,7 @@ void ShowCycle::Timer1_Timer()
         // running so the next beat comes one interval later.
         return;
     }
-    m_disp = m_prepared ? m_prepared.data() : newWindow();
-    m_prepared = nullptr;
+    prepareWindow();
     m_disp->dressLabel(m_settings.messageFont(),
                        DisplaySettings::colorFromValue(m_settings.FontColor));
 

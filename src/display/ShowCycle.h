@@ -12,8 +12,8 @@ class FrmDisp;
 class SettingsStore;
 struct DisplaySettings;
 
-// Switches the show on and off and, while it is on, hands one message of the pool to a
-// fresh display window at every beat of the pacing clock. The pacing clock is off while a
+// Switches the show on and off and, while it is on, hands one message of the pool to the
+// display window at every beat of the pacing clock. The pacing clock is off while a
 // message is visible and runs again when it goes, so one cycle lasts the interval plus the
 // duration, and between beats no other timer of the show runs.
 //
@@ -38,7 +38,8 @@ public:
 
     bool isShowing() const { return m_showing; }
     QTimer& pacingClock() { return m_pacingClock; }
-    // The window of the message on the screen, or nullptr between messages.
+    // The display window, made when the show first starts and used for every message; it is
+    // visible while a message is on the screen. nullptr before the first start.
     FrmDisp* displayWindow() const;
     // The messages of the ticked programs, gathered in the background after each start.
     const MessagePool& pool() const { return m_pool; }
@@ -66,7 +67,6 @@ private:
     void enablePacingClock();
     void unloadDisplayWindow();
     void prepareWindow();
-    FrmDisp* newWindow();
 
     DisplaySettings& m_settings;
     SettingsStore& m_store;
@@ -79,7 +79,4 @@ private:
     qint32 m_next = 0;
     QTimer m_pacingClock;
     QPointer<FrmDisp> m_disp;
-    // The next message's window, made fresh and hidden in the pause before its beat, so that
-    // the beat itself only dresses and shows it.
-    QPointer<FrmDisp> m_prepared;
 };

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "core/Screen.h"
 #include "display/FrmDisp.h"
+#include "display/Placement.h"
 #include "display/RandomSource.h"
 #include "display/ShowCycle.h"
 #include "settings/DisplaySettings.h"
@@ -28,7 +29,8 @@ const Files kAbc{{"FileNames.txt", "\"p\",#TRUE#\r\n"},
 class FakeScreen : public Screen
 {
 public:
-    QSize size() const override { return QSize(1280, 960); }
+    QSize screen{1280, 960};
+    QSize size() const override { return screen; }
 };
 
 // Hands out the values a test chose, in order; counts draws past the end.
@@ -101,21 +103,25 @@ struct Rig
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // Whether a message is on the screen.
+    bool visible() const
+    {
+        FrmDisp* w = cycle->displayWindow();
+        return w && w->isVisible();
+    }
     // One beat; the text it put on the screen, or nothing. A beat before the messages are
     // in shows once they are.
     QString beat()
     {
         cycle->Timer1_Timer();
         waitForPool();
-        FrmDisp* w = cycle->displayWindow();
-        return w && w->isVisible() ? w->LblDisp()->text() : QString();
+        return visible() ? cycle->displayWindow()->LblDisp()->text() : QString();
     }
     // The duration clock of the visible message fires.
     void endMessage()
     {
-        if (FrmDisp* w = cycle->displayWindow())
-            w->Timer1_Timer();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (visible())
+            cycle->displayWindow()->Timer1_Timer();
     }
 };
 } // namespace
@@ -149,6 +155,9 @@ private slots:
     void messageInWholeFontCentredAndFitted();
     void markupIsShownAsWritten();
     void messageGoesAfterTheMainWindowIsGone();
+    void oneWindowStartsEveryMessageFromItsDesign();
+    void messageLargerThanTheScreenIsCut_data();
+    void messageLargerThanTheScreenIsCut();
 
 private:
     FakeScreen m_screen;
@@ -339,8 +348,10 @@ void TestShowCycle::durations()
     rig.settings.DispDuration = index;
     rig.cycle->cmdStart_Click();
     rig.beat();
+    QCOMPARE(rig.cycle->displayWindow()->duration(), ms);
     QTimer& duration = rig.cycle->displayWindow()->durationClock();
-    QCOMPARE(duration.interval(), ms);
+    // Set within the duration's last millisecond, the rest waited out when it fires.
+    QVERIFY(duration.interval() <= ms && duration.interval() >= ms - 1);
     QVERIFY(duration.isActive());
     QVERIFY(duration.isSingleShot());
     QCOMPARE(duration.timerType(), Qt::PreciseTimer);
@@ -352,7 +363,7 @@ void TestShowCycle::cycleIsIntervalThenDuration()
     rig.cycle->cmdStart_Click();
     QTimer& pacing = rig.cycle->pacingClock();
     QVERIFY(pacing.isActive());
-    QVERIFY(!rig.cycle->displayWindow());
+    QVERIFY(!rig.visible());
 
     QCOMPARE(rig.beat(), "a");
     // The two clocks never run together.
@@ -360,7 +371,8 @@ void TestShowCycle::cycleIsIntervalThenDuration()
     QVERIFY(rig.cycle->displayWindow()->durationClock().isActive());
 
     rig.endMessage();
-    QVERIFY(!rig.cycle->displayWindow());
+    QVERIFY(!rig.visible());
+    QVERIFY(!rig.cycle->displayWindow()->durationClock().isActive());
     QVERIFY(pacing.isActive());
     QCOMPARE(pacing.interval(), 5000);
 }
@@ -370,13 +382,17 @@ void TestShowCycle::stopWhileVisibleRemovesItAndNoBeatFollows()
     Rig rig(kAbc);
     rig.cycle->cmdStart_Click();
     QCOMPARE(rig.beat(), "a");
-    QPointer<FrmDisp> shown = rig.cycle->displayWindow();
+    FrmDisp* shown = rig.cycle->displayWindow();
+    QSignalSpy ended(shown, &FrmDisp::messageEnded);
 
     rig.cycle->cmdStart_Click();
-    QVERIFY(!shown);
+    QVERIFY(!shown->isVisible());
     const QWidgetList windows = QApplication::topLevelWidgets();
     QVERIFY(std::none_of(windows.begin(), windows.end(),
-                         [](QWidget* w) { return qobject_cast<FrmDisp*>(w); }));
+                         [](QWidget* w) { return qobject_cast<FrmDisp*>(w) && w->isVisible(); }));
+    // Its duration never ends: nothing is announced and nothing restarts the pause.
+    QVERIFY(!shown->durationClock().isActive());
+    QCOMPARE(ended.size(), 0);
     QVERIFY(!rig.cycle->pacingClock().isActive());
     QVERIFY(!rig.settings.AutoDisplay);
     // Stopping leaves the main window where it is.
@@ -446,7 +462,7 @@ void TestShowCycle::emptyPoolShowsNothing()
     rig.cycle->cmdStart_Click();
     QVERIFY(rig.cycle->isShowing());
     QCOMPARE(rig.beat(), QString());
-    QVERIFY(!rig.cycle->displayWindow());
+    QVERIFY(!rig.visible());
     QVERIFY(rig.cycle->pacingClock().isActive());
     QCOMPARE(m_random.overdrawn, 0);
 }
@@ -513,9 +529,140 @@ void TestShowCycle::messageGoesAfterTheMainWindowIsGone()
     QPointer<FrmDisp> shown = rig.cycle->displayWindow();
     rig.cycle.reset();
     QVERIFY(shown && shown->isVisible());
+    QSignalSpy ended(shown.data(), &FrmDisp::messageEnded);
     shown->Timer1_Timer();
+    QCOMPARE(ended.size(), 1);
+    QVERIFY(!shown->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!shown);
+}
+
+// The window as designed: what a message finds before it is dressed.
+static void checkDesign(FrmDisp* w)
+{
+    QLabel* label = w->LblDisp();
+    QCOMPARE(label->text(), "Test");
+    QCOMPARE(label->font().family(), "Verdana");
+    QCOMPARE(label->font().pointSizeF(), 9.75);
+    QVERIFY(label->font().bold());
+    QVERIFY(!label->font().italic());
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(label->pos(), QPoint(2, 2));
+    QCOMPARE(w->size(), Placement::kDesignSize);
+    QVERIFY(!w->durationClock().isActive());
+    QVERIFY(!w->isVisible());
+}
+
+void TestShowCycle::oneWindowStartsEveryMessageFromItsDesign()
+{
+    const QString wide = "a message far wider than the window was designed for";
+    Rig rig(Files{
+        {"FileNames.txt", "\"p\",#TRUE#\r\n"},
+        {"plugins/p.txt", QByteArray("\"") + wide.toLatin1() + "\",#TRUE#\r\n\"a\",#TRUE#\r\n"}});
+    rig.settings.RandomLocation = 0;
+    rig.start();
+    FrmDisp* w = rig.cycle->displayWindow();
+    QVERIFY(w);
+    const WId native = w->winId();
+    checkDesign(w);
+
+    for (int beat = 0; beat < 40; ++beat) {
+        // Big and wide, then small and short: nothing of the one may reach the other.
+        const bool big = beat % 2 == 0;
+        rig.settings.FontName = big ? "DejaVu Serif" : "DejaVu Sans";
+        rig.settings.FontSize = big ? 24 : 10;
+        rig.settings.FontItalic = big;
+        rig.settings.FontColor = big ? 0x0000FF : 0xFF0000;
+        rig.settings.RandomLocation = beat % 4 < 2 ? 0 : 1;
+        m_random.values = {0.75, 0.5};
+        QCOMPARE(rig.beat(), big ? wide : "a");
+        QCOMPARE(w->winId(), native);
+
+        // The same message on a window fresh from its design.
+        FrmDisp fresh;
+        fresh.dressLabel(rig.settings.messageFont(),
+                         DisplaySettings::colorFromValue(rig.settings.FontColor));
+        m_random.values = {0.75, 0.5};
+        fresh.PresentMessage(big ? wide : "a", rig.settings);
+        QCOMPARE(w->geometry(), fresh.geometry());
+        QCOMPARE(w->LblDisp()->geometry(), fresh.LblDisp()->geometry());
+        QCOMPARE(w->grab().toImage(), fresh.grab().toImage());
+
+        rig.endMessage();
+        checkDesign(w);
+    }
+    // A stop puts it back as well.
+    rig.beat();
+    rig.cycle->cmdStart_Click();
+    checkDesign(w);
+    QCOMPARE(rig.cycle->displayWindow(), w);
+}
+
+void TestShowCycle::messageLargerThanTheScreenIsCut_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("length"); // characters per line
+    QTest::addColumn<bool>("centre");
+    QTest::newRow("1280x960, short") << QSize(1280, 960) << 1 << 20 << true;
+    QTest::newRow("1280x960, 2,000 characters") << QSize(1280, 960) << 1 << 2000 << true;
+    QTest::newRow("1280x960, 2,000 at a random place") << QSize(1280, 960) << 1 << 2000 << false;
+    QTest::newRow("640x480, 10 MB on one line") << QSize(640, 480) << 1 << 5'000'000 << true;
+    QTest::newRow("320x200, 300 short lines") << QSize(320, 200) << 300 << 10 << true;
+    QTest::newRow("200x100, 50 long lines") << QSize(200, 100) << 50 << 500 << true;
+    QTest::newRow("1280x960, 100,000 lines of 200") << QSize(1280, 960) << 100'000 << 200 << true;
+}
+
+void TestShowCycle::messageLargerThanTheScreenIsCut()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, lines);
+    QFETCH(int, length);
+    QFETCH(bool, centre);
+    m_screen.screen = screen;
+
+    QStringList written;
+    for (int i = 0; i < lines; ++i) {
+        QString line(length, QChar());
+        for (int c = 0; c < length; ++c)
+            line[c] = QChar(u'a' + (c + i) % 26);
+        written << line;
+    }
+    const QString text = written.join('\n');
+    DisplaySettings settings;
+    settings.RandomLocation = centre ? 1 : 0;
+    m_random.values = {0.9, 0.9};
+    FrmDisp w;
+    const QFont font("DejaVu Sans", 12);
+    w.dressLabel(font, Qt::black);
+    w.PresentMessage(text, settings);
+
+    QVERIFY(w.width() <= screen.width());
+    QVERIFY(w.height() <= screen.height());
+    QCOMPARE(w.size(), w.LblDisp()->size());
+    if (centre)
+        QVERIFY(QRect(QPoint(), screen).contains(w.geometry()));
+
+    // The start of the message, every line ending at the screen's edge, and as many lines
+    // as the screen holds.
+    const QFontMetrics metrics(font);
+    const QStringList shown = w.LblDisp()->text().split('\n');
+    QVERIFY(shown.size() <= written.size());
+    const bool tooTall = shown.size() < written.size();
+    if (tooTall)
+        QVERIFY((shown.size() + 1) * metrics.lineSpacing() - metrics.leading() + 2 >
+                screen.height());
+    // Whole: nothing of what is kept lies beyond the window's edge.
+    QVERIFY(shown.size() * metrics.lineSpacing() - metrics.leading() + 2 <= screen.height());
+    for (int i = 0; i < shown.size(); ++i) {
+        QVERIFY(written[i].startsWith(shown[i]));
+        QVERIFY(metrics.horizontalAdvance(shown[i]) + 2 <= w.width());
+        if (shown[i].size() < written[i].size())
+            QVERIFY(metrics.horizontalAdvance(written[i].left(shown[i].size() + 1)) + 2 >
+                    screen.width());
+    }
+    if (!tooTall && shown == written.mid(0, shown.size()))
+        QCOMPARE(w.LblDisp()->text(), text);
 }
 
 QTEST_MAIN(TestShowCycle)

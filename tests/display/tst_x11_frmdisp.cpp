@@ -25,6 +25,8 @@ private slots:
     void initTestCase();
     void flashStaysAboveWithoutTakingTheFocus();
     void stopRemovesTheFlashFromTheScreen();
+    void wholeFromItsFirstMomentAndTimedFromThere();
+    void oneWindowComesAboveWindowsShownSinceTheLastMessage();
     void cleanupTestCase();
 
 private:
@@ -53,7 +55,9 @@ void TestX11FrmDisp::initTestCase()
 
     m_store = SettingsStore::atIniFile(m_dir.filePath("settings.ini"));
     m_settings.RandomLocation = 1; // centre
-    m_settings.DispDuration = 7;   // 200 ms
+    // A duration outside the list: each message stays until the test ends it, since a busy
+    // machine may take longer than a message's duration to show it and the checks need it.
+    m_settings.DispDuration = 99;
     m_cycle = std::make_unique<ShowCycle>(m_settings, *m_store, m_dir.path());
 
     QPalette red = m_work.palette();
@@ -92,16 +96,12 @@ QString TestX11FrmDisp::tool(const QString& program, const QStringList& argument
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-// One beat, its message held on the screen: a busy machine may take longer than the
-// message's duration to show it, and the checks need it there.
+// One beat, its message held on the screen.
 FrmDisp* TestX11FrmDisp::beat()
 {
     m_cycle->Timer1_Timer();
     FrmDisp* flash = m_cycle->displayWindow();
-    if (!flash)
-        return nullptr;
-    flash->durationClock().stop();
-    if (!QTest::qWaitForWindowExposed(flash))
+    if (!flash || !flash->isVisible() || !QTest::qWaitForWindowExposed(flash))
         return nullptr;
     return flash;
 }
@@ -129,8 +129,8 @@ void TestX11FrmDisp::flashStaysAboveWithoutTakingTheFocus()
 
     QElapsedTimer shown;
     shown.start();
-    flash->durationClock().start();
-    QTRY_VERIFY_WITH_TIMEOUT(!flash, 5000);
+    flash->durationClock().start(200);
+    QTRY_VERIFY_WITH_TIMEOUT(!flash->isVisible(), 5000);
     QVERIFY(shown.elapsed() >= 195);
     QTRY_COMPARE(screenColourAt(area.topLeft() + QPoint(2, 2)), QColor(Qt::red));
     QVERIFY(m_cycle->pacingClock().isActive());
@@ -143,9 +143,59 @@ void TestX11FrmDisp::stopRemovesTheFlashFromTheScreen()
     const QPoint inside = flash->geometry().topLeft() + QPoint(2, 2);
     QTRY_COMPARE(screenColourAt(inside), QColor(Qt::white));
     m_cycle->cmdStart_Click();
-    QVERIFY(!flash);
+    QVERIFY(!flash->isVisible());
     QTRY_COMPARE(screenColourAt(inside), QColor(Qt::red));
     QVERIFY(!m_cycle->pacingClock().isActive());
+    QSignalSpy ready(m_cycle.get(), &ShowCycle::poolReady);
+    m_cycle->cmdStart_Click();
+    QVERIFY(m_cycle->isShowing());
+    QVERIFY(ready.wait(60000));
+}
+
+// The server draws the finished message the moment the window is mapped, before the program
+// paints anything, and the duration counts from then, not from the request to show.
+void TestX11FrmDisp::wholeFromItsFirstMomentAndTimedFromThere()
+{
+    m_settings.DispDuration = 7; // 200 ms
+    m_cycle->Timer1_Timer();
+    QPointer<FrmDisp> flash = m_cycle->displayWindow();
+    QVERIFY(flash && flash->isVisible());
+    QSignalSpy ended(flash.data(), &FrmDisp::messageEnded);
+    // No event has been handled since the show: the program has painted nothing yet.
+    QVERIFY(!flash->durationClock().isActive());
+    const QRect area = flash->geometry();
+    QCOMPARE(screenColourAt(area.topLeft()), QColor(Qt::black));
+    QCOMPARE(screenColourAt(area.topLeft() + QPoint(2, 2)), QColor(Qt::white));
+
+    QTRY_VERIFY(flash->durationClock().isActive() || !ended.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    m_settings.DispDuration = 99;
+}
+
+// One native window serves every message, and each is above the windows shown since the
+// message before it.
+void TestX11FrmDisp::oneWindowComesAboveWindowsShownSinceTheLastMessage()
+{
+    QPointer<FrmDisp> flash = beat();
+    QVERIFY(flash);
+    const WId native = flash->winId();
+    flash->Timer1_Timer();
+
+    QWidget later;
+    QPalette green = later.palette();
+    green.setColor(QPalette::Window, Qt::green);
+    later.setPalette(green);
+    later.setAutoFillBackground(true);
+    later.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    later.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&later));
+    const QPoint inside = flash->geometry().topLeft() + QPoint(2, 2);
+    QTRY_COMPARE(screenColourAt(inside), QColor(Qt::green));
+
+    QCOMPARE(beat(), flash.data());
+    QCOMPARE(flash->winId(), native);
+    QTRY_COMPARE(screenColourAt(inside), QColor(Qt::white));
+    flash->Timer1_Timer();
 }
 
 QTEST_MAIN(TestX11FrmDisp)

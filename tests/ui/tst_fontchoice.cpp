@@ -21,6 +21,7 @@
 #include <QFontComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -105,9 +106,15 @@ void TestFontChoice::nextFlashShowsTheChoice()
     QCOMPARE(store->GetSetting("Settings", "FontBold"), QStringLiteral("True"));
     QCOMPARE(store->GetSetting("Settings", "FontSize"), QStringLiteral("12"));
     QCOMPARE(store->GetSetting("Settings", "FontColor"), QStringLiteral("255"));
-    frm.showCycle->Timer1_Timer(); // shown once the messages are gathered
-    QTRY_VERIFY(frm.showCycle->displayWindow());
+    if (frm.showCycle->isGathering()) {
+        QSignalSpy ready(frm.showCycle, &ShowCycle::poolReady);
+        QVERIFY(ready.wait(60000));
+    }
+    frm.showCycle->Timer1_Timer();
     FrmDisp* flash = frm.showCycle->displayWindow();
+    QVERIFY(flash && flash->isVisible());
+    // The message stays until this test ends it, however long the dialog below takes.
+    flash->durationClock().stop();
     QCOMPARE(flash->LblDisp()->text(), QStringLiteral("breathe"));
     QCOMPARE(flash->LblDisp()->font().family(), face);
     QCOMPARE(flash->LblDisp()->font().pointSizeF(), 12.0);
@@ -124,10 +131,10 @@ void TestFontChoice::nextFlashShowsTheChoice()
 
     // ...and the next message shows in it.
     flash->Timer1_Timer();
-    QTRY_VERIFY(!frm.showCycle->displayWindow());
+    QVERIFY(!flash->isVisible());
     frm.showCycle->Timer1_Timer();
-    flash = frm.showCycle->displayWindow();
-    QVERIFY(flash);
+    QCOMPARE(frm.showCycle->displayWindow(), flash);
+    QVERIFY(flash->isVisible());
     QCOMPARE(flash->LblDisp()->font().pointSizeF(), 20.0);
     QVERIFY(!flash->LblDisp()->font().bold());
     QCOMPARE(flash->LblDisp()->palette().color(QPalette::WindowText), QColor(Qt::blue));
