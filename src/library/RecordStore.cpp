@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 RecordStore::RecordStore(const QList<Record>& records)
@@ -33,11 +34,22 @@ QByteArrayView RecordStore::storedText(qsizetype row) const
     return QByteArrayView(m_added.constData() + (r.begin - m_base.size()), size);
 }
 
+// The file's texts are decoded as the record reader decodes them, which drops a byte-order
+// mark at a text's start; a text put in since holds every character it was given, a leading
+// U+FEFF included.
+QString RecordStore::decodeUtf8(qsizetype row, QByteArrayView bytes) const
+{
+    if (m_rows[size_t(row)].begin < m_base.size())
+        return QString::fromUtf8(bytes);
+    QStringDecoder exact(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return exact.decode(bytes);
+}
+
 QString RecordStore::text(qsizetype row) const
 {
     const QByteArrayView bytes = storedText(row);
     if (m_encoding == Encoding::Utf8)
-        return QString::fromUtf8(bytes);
+        return decodeUtf8(row, bytes);
     return Cp1252::decode(QByteArray::fromRawData(bytes.data(), bytes.size()));
 }
 
@@ -52,7 +64,7 @@ QString RecordStore::textStart(qsizetype row, qsizetype maxChars) const
     // 4 x maxChars bytes hold maxChars places whole before a character they cut, which the
     // truncation drops.
     bytes = bytes.first(std::min(bytes.size(), maxChars * 4));
-    QString text = QString::fromUtf8(bytes);
+    QString text = decodeUtf8(row, bytes);
     if (text.size() > maxChars)
         text.truncate(maxChars);
     return text;
@@ -70,6 +82,11 @@ QList<Record> RecordStore::toRecords() const
 RecordStore RecordStore::sliced(qsizetype row) const
 {
     // A copy of the text's bytes alone: sharing the buffer would keep a whole file alive.
+    if (m_rows[size_t(row)].begin >= m_base.size()) {
+        RecordStore out = over({}, m_encoding);
+        out.append(at(row));
+        return out;
+    }
     const QByteArrayView bytes = storedText(row);
     RecordStore out = over(bytes.toByteArray(), m_encoding);
     out.appendSlice(0, bytes.size(), ticked(row));

@@ -56,6 +56,7 @@ private:
         quint64 ticked : 1;
     };
 
+    QString decodeUtf8(qsizetype row, QByteArrayView bytes) const;
     // Appends the text's bytes after the base and returns where they begin.
     qsizetype store(const QString& text);
     void becomeUtf8();

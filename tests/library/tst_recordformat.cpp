@@ -266,6 +266,10 @@ void TestRecordFormat::storeHoldsWhatTheListHolds_data()
                QByteArray("\xF0\x9F\x98\x80").repeated(9) + "\",#TRUE#\r\n";
     QTest::newRow("UTF-8 whose texts all fit Windows-1252")
         << QByteArray("\xEF\xBB\xBF\"caf\xC3\xA9\",#TRUE#\r\n");
+    QTest::newRow("UTF-8 texts opening with byte-order marks") << QByteArray(
+        "\xEF\xBB\xBF\"\xEF\xBB\xBF\xEF\xBB\xBFx\",#TRUE#\r\n\"a\xEF\xBB\xBF\",#TRUE#\r\n");
+    QTest::newRow("broken UTF-8 with a byte-order mark inside") << QByteArray(
+        "\xEF\xBB\xBF\"\xBF\",#TRUE#\r\n\"\xEF\xBB\xBF\xEF\xBB\xBFx\x8E\",#TRUE#\r\n");
     QTest::newRow("broken UTF-8") << QByteArray(
         "\xEF\xBB\xBF\"a\xC3\",#TRUE#\r\n\"\xFF\xFE\",#TRUE#");
 }
@@ -306,10 +310,17 @@ void TestRecordFormat::storeHoldsWhatTheListHolds()
     store.append(greek);
     list.append(greek);
     compareWrites(store, list);
+    // A text that opens with U+FEFF keeps it, in a UTF-8 file as in memory.
+    const Record marked{QString::fromUtf8("\uFEFFmarked"), true};
+    store.append(marked);
+    list.append(marked);
+    compareWrites(store, list);
+    QCOMPARE(store.sliced(list.size() - 1).text(0), marked.text);
     store.removeAt(0);
     list.removeFirst();
     compareWrites(store, list);
-    QCOMPARE(store.textStart(list.size() - 1, 1), QStringLiteral("\u03a9"));
+    QCOMPARE(store.textStart(list.size() - 2, 1), QStringLiteral("\u03a9"));
+    QCOMPARE(store.textStart(list.size() - 1, 2), marked.text.left(2));
 }
 
 QTEST_APPLESS_MAIN(TestRecordFormat)
