@@ -54,7 +54,7 @@ constexpr int kBorder = 1;
 
 FrmDisp::FrmDisp()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                           Qt::X11BypassWindowManagerHint),
+                           Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput),
       m_label(new MessageLabel(this)),
       m_bypassesManager(QGuiApplication::platformName() == QLatin1String("xcb"))
 {

@@ -15,7 +15,8 @@ struct DisplaySettings;
 //
 // It is a frameless tool window that stays on top and never takes the keyboard focus, so
 // the user's typing goes on into the program they work in; tool windows are kept out of the
-// taskbar and the window switcher. On X11 it also bypasses the window manager
+// taskbar and the window switcher. It is transparent to input: a click where a message is
+// showing goes to the window below it. On X11 it also bypasses the window manager
 // (override-redirect): the manager then neither decorates, focuses nor lists it, and it is
 // raised above every other window before each message, full-screen ones included. It is
 // never parented, so it outlives a main window that is closed while the message is visible

@@ -13,8 +13,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QWindow>
 #include <memory>
+#include <xcb/xcb.h>
 
 // The flash on a real X server: above the window the user works in, never taking its focus,
 // gone after its duration.
@@ -27,6 +29,7 @@ private slots:
     void stopRemovesTheFlashFromTheScreen();
     void wholeFromItsFirstMomentAndTimedFromThere();
     void oneWindowComesAboveWindowsShownSinceTheLastMessage();
+    void clickGoesToTheWindowBelowAndTheFocusStays();
     void cleanupTestCase();
 
 private:
@@ -196,6 +199,75 @@ void TestX11FrmDisp::oneWindowComesAboveWindowsShownSinceTheLastMessage()
     QCOMPARE(flash->winId(), native);
     QTRY_COMPARE(screenColourAt(inside), QColor(Qt::white));
     flash->Timer1_Timer();
+}
+
+// A click where a message is showing is meant for the window below it; the message takes
+// neither the click nor the focus. The window below belongs to another client, as it would in
+// use: a plain X window on a connection of the test's own.
+void TestX11FrmDisp::clickGoesToTheWindowBelowAndTheFocusStays()
+{
+    using Reply = std::unique_ptr<void, decltype(&std::free)>;
+    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    QVERIFY(other && !xcb_connection_has_error(other));
+    const auto disconnect = qScopeGuard([other] { xcb_disconnect(other); });
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(other)).data;
+    const xcb_window_t below = xcb_generate_id(other);
+    const quint32 values[] = {0x0000ff /* blue */, 1,
+                              XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS};
+    xcb_create_window(other, XCB_COPY_FROM_PARENT, below, screen->root, 0, 0,
+                      screen->width_in_pixels, screen->height_in_pixels, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    xcb_map_window(other, below);
+    xcb_flush(other);
+    // Waits, without handling the program's events, for an event of `type` on `below`.
+    const auto awaitEvent = [other](quint8 type) {
+        for (int i = 0; i < 2000; ++i) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(other)) {
+                const Reply owned(event, &std::free);
+                if ((event->response_type & 0x7f) == type)
+                    return true;
+            }
+            QThread::msleep(5);
+        }
+        return false;
+    };
+    QVERIFY(awaitEvent(XCB_EXPOSE));
+    const auto focus = [other] {
+        const Reply reply(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr),
+                          &std::free);
+        return reply ? static_cast<xcb_get_input_focus_reply_t*>(reply.get())->focus
+                     : xcb_window_t(XCB_NONE);
+    };
+    const xcb_window_t focusBefore = focus();
+
+    m_settings.DispDuration = 7; // 200 ms
+    m_cycle->Timer1_Timer();
+    QPointer<FrmDisp> flash = m_cycle->displayWindow();
+    QVERIFY(flash && flash->isVisible());
+    QSignalSpy ended(flash.data(), &FrmDisp::messageEnded);
+    const QPoint middle = flash->geometry().center();
+    // No event of the program is handled until the click is in: its duration has not begun,
+    // so the message is surely on the screen when the click comes.
+    const QPoint ground = flash->geometry().topLeft() + QPoint(2, 2);
+    const auto flashShows = [&] { return screenColourAt(ground) == QColor(Qt::white); };
+    for (int i = 0; i < 2000 && !flashShows(); ++i)
+        QThread::msleep(5);
+    QVERIFY(flashShows());
+    QVERIFY(ended.isEmpty());
+    QProcess click;
+    click.start("xdotool", {"mousemove", QString::number(middle.x()), QString::number(middle.y()),
+                            "click", "1"});
+    QVERIFY(click.waitForFinished(10000) && click.exitCode() == 0);
+    QVERIFY(flashShows());
+    QVERIFY(ended.isEmpty());
+
+    QVERIFY(awaitEvent(XCB_BUTTON_PRESS));
+    QCOMPARE(focus(), focusBefore);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    QCOMPARE(focus(), focusBefore);
+    m_settings.DispDuration = 99;
+    xcb_destroy_window(other, below);
 }
 
 QTEST_MAIN(TestX11FrmDisp)
