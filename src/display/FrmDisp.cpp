@@ -3,10 +3,10 @@
 
 #include "core/ProgramTitle.h"
 #include "core/Screen.h"
-#include "display/NativePicture.h"
 #include "display/Placement.h"
 #include "display/RandomSource.h"
 #include "display/ScreenCut.h"
+#include "display/X11Flash.h"
 #include "settings/DisplaySettings.h"
 
 #include <QEvent>
@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <QWindow>
 #include <algorithm>
 #include <thread>
 
@@ -54,8 +53,8 @@ constexpr int kBorder = 1;
 
 FrmDisp::FrmDisp()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                           Qt::X11BypassWindowManagerHint),
-      m_label(new MessageLabel(this)),
+                           Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput),
+      m_label(new MessageLabel(this)), m_flash(X11Flash::open(programTitle())),
       m_bypassesManager(QGuiApplication::platformName() == QLatin1String("xcb"))
 {
     // An X11 window that bypasses the window manager is stacked by its raise alone, and no
@@ -83,6 +82,14 @@ FrmDisp::FrmDisp()
     m_durationClock.setTimerType(Qt::PreciseTimer);
     connect(&m_durationClock, &QTimer::timeout, this, &FrmDisp::durationEnded);
     loadDesign();
+    // The duration runs from the moment the message's pixels are on the screen.
+    if (m_flash)
+        connect(m_flash.get(), &X11Flash::exposed, this, [this] {
+            if (m_waitForPixels)
+                startDuration();
+        });
+    else
+        create(); // the native window now, not at the first message
 }
 
 FrmDisp::~FrmDisp() = default;
@@ -140,34 +147,32 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
     // Placed and fitted in one step: one request to the window system, not two.
     setGeometry(QRect(origin + place, m_label->size()));
 
-    create();
     m_durationMs = settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count
                        ? settings.durationMs()
                        : -1;
     // The window system is handed the finished picture before the window appears, so the
-    // message is whole from its first moment on the screen, and its duration can be counted
-    // from there. Elsewhere the clock is armed before the show: a show that stalls on a busy
-    // display then does not lengthen the message.
-    QWindow* native = windowHandle();
-    m_waitForPixels = false;
-    if (native && NativePicture::available()) {
+    // message is whole from its first moment on the screen, and its duration is counted from
+    // there.
+    if (m_flash) {
         QImage picture(size(), QImage::Format_RGB32);
         render(&picture);
-        m_waitForPixels = NativePicture::setBackground(*native, picture);
+        m_waitForPixels = true;
+        m_flash->show(geometry(), picture);
+        return;
     }
-    if (m_waitForPixels) {
-        native->installEventFilter(this);
-        // The server draws the picture itself whenever the window is exposed: painting it
-        // again would only cost an image sent and a wake-up for its completion.
-        setUpdatesEnabled(false);
-    } else {
-        startDuration();
-    }
+    // Elsewhere the clock is armed before the show: a show that stalls on a busy display then
+    // does not lengthen the message.
+    startDuration();
     // The window is used again and again: it is brought above the windows shown since the
     // last message (elsewhere the stay-on-top flag keeps it there).
     if (m_bypassesManager)
         raise();
     show();
+}
+
+bool FrmDisp::isVisible() const
+{
+    return m_flash ? m_flash->isShown() : QWidget::isVisible();
 }
 
 void FrmDisp::startDuration()
@@ -189,14 +194,6 @@ void FrmDisp::durationEnded()
     Timer1_Timer();
 }
 
-bool FrmDisp::eventFilter(QObject* watched, QEvent* event)
-{
-    if (m_waitForPixels && event->type() == QEvent::Expose && watched == windowHandle() &&
-        windowHandle()->isExposed())
-        startDuration();
-    return QWidget::eventFilter(watched, event);
-}
-
 void FrmDisp::Form_Activate()
 {
     raise();
@@ -212,12 +209,10 @@ void FrmDisp::changeEvent(QEvent* event)
 void FrmDisp::Unload()
 {
     m_durationClock.stop();
-    if (isVisible()) {
+    if (m_flash)
+        m_flash->hide();
+    else if (QWidget::isVisible())
         hide();
-        if (QWindow* native = windowHandle())
-            NativePicture::clearBackground(*native);
-        setUpdatesEnabled(true);
-    }
     loadDesign();
 }
 

@@ -3,9 +3,11 @@
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
+#include <memory>
 #include <optional>
 
 class QLabel;
+class X11Flash;
 struct DisplaySettings;
 
 // The window that shows one message for its duration and then goes. One window serves every
@@ -13,13 +15,17 @@ struct DisplaySettings;
 // design font, its first size), so each message starts from the same window and the process
 // makes no new native window, and leaves nothing behind, however many messages it shows.
 //
-// It is a frameless tool window that stays on top and never takes the keyboard focus, so
-// the user's typing goes on into the program they work in; tool windows are kept out of the
-// taskbar and the window switcher. On X11 it also bypasses the window manager
-// (override-redirect): the manager then neither decorates, focuses nor lists it, and it is
-// raised above every other window before each message, full-screen ones included. It is
-// never parented, so it outlives a main window that is closed while the message is visible
-// and still goes when its duration ends.
+// The message never takes the keyboard focus, so the user's typing goes on into the program
+// they work in, and it is transparent to input: a click where it shows goes to the window
+// below it. It is raised above every other window before each message.
+//
+// On X11 it is shown in a window of the program's own that Qt does not manage (X11Flash):
+// this widget then holds the design, lays out and paints the picture, and is never shown
+// itself. Elsewhere the widget is the window: a frameless tool window that stays on top; tool
+// windows are kept out of the taskbar and the window switcher. (Should the X server's pixels
+// not be plain 32-bit RGB, it is the window there too, one that bypasses the window manager.)
+// It is never parented, so it outlives a main window that is closed while the message is
+// visible and still goes when its duration ends.
 class FrmDisp : public QWidget
 {
     Q_OBJECT
@@ -29,6 +35,8 @@ public:
     ~FrmDisp() override;
 
     QLabel* LblDisp() const { return m_label; }
+    // Whether a message is on the screen (on X11 the widget itself never is).
+    bool isVisible() const;
     // The duration clock: single-shot and precise, since the whole message lasts a few
     // tens of milliseconds.
     QTimer& durationClock() { return m_durationClock; }
@@ -58,7 +66,6 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void loadDesign();
@@ -66,6 +73,7 @@ private:
     void durationEnded();
 
     QLabel* m_label = nullptr;
+    std::unique_ptr<X11Flash> m_flash;
     const bool m_bypassesManager;
     QTimer m_durationClock;
     int m_durationMs = -1;

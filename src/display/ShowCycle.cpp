@@ -148,7 +148,6 @@ void ShowCycle::prepareWindow()
     // Gone first, then the pause: the next message comes one full interval after this one
     // vanished.
     connect(m_disp, &FrmDisp::messageEnded, this, &ShowCycle::enablePacingClock);
-    m_disp->winId(); // makes the native window now, not at the first beat
 }
 
 void ShowCycle::unloadDisplayWindow()

@@ -13,8 +13,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QWindow>
 #include <memory>
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
 
 // The flash on a real X server: above the window the user works in, never taking its focus,
 // gone after its duration.
@@ -27,10 +30,13 @@ private slots:
     void stopRemovesTheFlashFromTheScreen();
     void wholeFromItsFirstMomentAndTimedFromThere();
     void oneWindowComesAboveWindowsShownSinceTheLastMessage();
+    void clickGoesToTheWindowBelowAndTheFocusStays();
     void cleanupTestCase();
 
 private:
     QColor screenColourAt(const QPoint& point) const;
+    // The topmost window on the screen at `point`, as the X server stacks them.
+    xcb_window_t topWindowAt(const QPoint& point) const;
     static QString tool(const QString& program, const QStringList& arguments);
     FrmDisp* beat();
 
@@ -38,8 +44,16 @@ private:
     DisplaySettings m_settings;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<ShowCycle> m_cycle;
-    QWidget m_work; // the program the user works in, full screen and red
+    QWidget m_work;                  // the program the user works in, full screen and red
+    xcb_connection_t* m_x = nullptr; // the test's own view of the X server
 };
+
+namespace {
+template <typename T> std::unique_ptr<T, decltype(&std::free)> owned(T* reply)
+{
+    return {reply, &std::free};
+}
+} // namespace
 
 void TestX11FrmDisp::initTestCase()
 {
@@ -53,6 +67,8 @@ void TestX11FrmDisp::initTestCase()
     program.write("\"Keep going, you are doing well\",#TRUE#\r\n");
     program.close();
 
+    m_x = xcb_connect(nullptr, nullptr);
+    QVERIFY(!xcb_connection_has_error(m_x));
     m_store = SettingsStore::atIniFile(m_dir.filePath("settings.ini"));
     m_settings.RandomLocation = 1; // centre
     // A duration outside the list: each message stays until the test ends it, since a busy
@@ -77,6 +93,27 @@ void TestX11FrmDisp::initTestCase()
 void TestX11FrmDisp::cleanupTestCase()
 {
     m_cycle.reset();
+    xcb_disconnect(m_x);
+}
+
+xcb_window_t TestX11FrmDisp::topWindowAt(const QPoint& point) const
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
+    const auto tree = owned(xcb_query_tree_reply(m_x, xcb_query_tree(m_x, root), nullptr));
+    if (!tree)
+        return XCB_NONE;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    // Bottom to top: the last viewable child that covers the point is the one seen there.
+    for (int i = xcb_query_tree_children_length(tree.get()) - 1; i >= 0; --i) {
+        const auto attributes = owned(xcb_get_window_attributes_reply(
+            m_x, xcb_get_window_attributes(m_x, children[i]), nullptr));
+        const auto geometry =
+            owned(xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, children[i]), nullptr));
+        if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+            QRect(geometry->x, geometry->y, geometry->width, geometry->height).contains(point))
+            return children[i];
+    }
+    return XCB_NONE;
 }
 
 QColor TestX11FrmDisp::screenColourAt(const QPoint& point) const
@@ -101,9 +138,12 @@ FrmDisp* TestX11FrmDisp::beat()
 {
     m_cycle->Timer1_Timer();
     FrmDisp* flash = m_cycle->displayWindow();
-    if (!flash || !flash->isVisible() || !QTest::qWaitForWindowExposed(flash))
+    if (!flash || !flash->isVisible())
         return nullptr;
-    return flash;
+    const QPoint ground = flash->geometry().topLeft() + QPoint(2, 2);
+    return QTest::qWaitFor([&] { return screenColourAt(ground) == QColor(Qt::white); }, 10000)
+               ? flash
+               : nullptr;
 }
 
 void TestX11FrmDisp::flashStaysAboveWithoutTakingTheFocus()
@@ -115,15 +155,23 @@ void TestX11FrmDisp::flashStaysAboveWithoutTakingTheFocus()
     QCOMPARE(QGuiApplication::focusWindow(), m_work.windowHandle());
     QCOMPARE(QApplication::activeWindow(), &m_work);
     QVERIFY(!flash->isActiveWindow());
+    const QRect area = flash->geometry();
+    QCOMPARE(area.size(), flash->LblDisp()->size());
     // What a window manager, a taskbar or a window switcher reads from the server: a window
-    // that is not theirs to manage and that refuses the input focus.
-    const QString id = QString::number(flash->winId());
+    // at the message's place and of its size, above the others, that is not theirs to manage,
+    // that refuses the input focus, and whose input shape is empty.
+    const xcb_window_t top = topWindowAt(area.center());
+    const auto geometry = owned(xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, top), nullptr));
+    QVERIFY(geometry);
+    QCOMPARE(QRect(geometry->x, geometry->y, geometry->width, geometry->height), area);
+    const QString id = QString::number(top);
     QVERIFY(tool("xwininfo", {"-id", id}).contains("Override Redirect State: yes"));
     QVERIFY(tool("xprop", {"-id", id, "WM_HINTS"})
                 .contains("Client accepts input or input focus: False"));
-
-    const QRect area = flash->geometry();
-    QCOMPARE(area.size(), flash->LblDisp()->size());
+    const auto input = owned(xcb_shape_get_rectangles_reply(
+        m_x, xcb_shape_get_rectangles(m_x, top, XCB_SHAPE_SK_INPUT), nullptr));
+    QVERIFY(input);
+    QCOMPARE(input->rectangles_len, 0u);
     QCOMPARE(screenColourAt(area.topLeft() + QPoint(2, 2)), QColor(Qt::white));
     QCOMPARE(screenColourAt(area.topLeft() - QPoint(3, 3)), QColor(Qt::red));
 
@@ -178,7 +226,8 @@ void TestX11FrmDisp::oneWindowComesAboveWindowsShownSinceTheLastMessage()
 {
     QPointer<FrmDisp> flash = beat();
     QVERIFY(flash);
-    const WId native = flash->winId();
+    const QPoint inside = flash->geometry().topLeft() + QPoint(2, 2);
+    const xcb_window_t native = topWindowAt(inside);
     flash->Timer1_Timer();
 
     QWidget later;
@@ -189,13 +238,79 @@ void TestX11FrmDisp::oneWindowComesAboveWindowsShownSinceTheLastMessage()
     later.setGeometry(QGuiApplication::primaryScreen()->geometry());
     later.show();
     QVERIFY(QTest::qWaitForWindowExposed(&later));
-    const QPoint inside = flash->geometry().topLeft() + QPoint(2, 2);
     QTRY_COMPARE(screenColourAt(inside), QColor(Qt::green));
 
     QCOMPARE(beat(), flash.data());
-    QCOMPARE(flash->winId(), native);
+    QCOMPARE(topWindowAt(inside), native);
     QTRY_COMPARE(screenColourAt(inside), QColor(Qt::white));
     flash->Timer1_Timer();
+}
+
+// A click where a message is showing is meant for the window below it; the message takes
+// neither the click nor the focus. The window below belongs to another client, as it would in
+// use: a plain X window on a connection of the test's own.
+void TestX11FrmDisp::clickGoesToTheWindowBelowAndTheFocusStays()
+{
+    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    QVERIFY(other && !xcb_connection_has_error(other));
+    const auto disconnect = qScopeGuard([other] { xcb_disconnect(other); });
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(other)).data;
+    const xcb_window_t below = xcb_generate_id(other);
+    const quint32 values[] = {0x0000ff /* blue */, 1,
+                              XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS};
+    xcb_create_window(other, XCB_COPY_FROM_PARENT, below, screen->root, 0, 0,
+                      screen->width_in_pixels, screen->height_in_pixels, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    xcb_map_window(other, below);
+    xcb_flush(other);
+    // Waits, without handling the program's events, for an event of `type` on `below`.
+    const auto awaitEvent = [other](quint8 type) {
+        for (int i = 0; i < 2000; ++i) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(other)) {
+                const auto taken = owned(event);
+                if ((event->response_type & 0x7f) == type)
+                    return true;
+            }
+            QThread::msleep(5);
+        }
+        return false;
+    };
+    QVERIFY(awaitEvent(XCB_EXPOSE));
+    const auto focus = [other] {
+        const auto reply =
+            owned(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+        return reply ? reply->focus : xcb_window_t(XCB_NONE);
+    };
+    const xcb_window_t focusBefore = focus();
+
+    m_settings.DispDuration = 7; // 200 ms
+    m_cycle->Timer1_Timer();
+    QPointer<FrmDisp> flash = m_cycle->displayWindow();
+    QVERIFY(flash && flash->isVisible());
+    QSignalSpy ended(flash.data(), &FrmDisp::messageEnded);
+    const QPoint middle = flash->geometry().center();
+    // No event of the program is handled until the click is in: its duration has not begun,
+    // so the message is surely on the screen when the click comes.
+    const QPoint ground = flash->geometry().topLeft() + QPoint(2, 2);
+    const auto flashShows = [&] { return screenColourAt(ground) == QColor(Qt::white); };
+    for (int i = 0; i < 2000 && !flashShows(); ++i)
+        QThread::msleep(5);
+    QVERIFY(flashShows());
+    QVERIFY(ended.isEmpty());
+    QProcess click;
+    click.start("xdotool", {"mousemove", QString::number(middle.x()), QString::number(middle.y()),
+                            "click", "1"});
+    QVERIFY(click.waitForFinished(10000) && click.exitCode() == 0);
+    QVERIFY(flashShows());
+    QVERIFY(ended.isEmpty());
+
+    QVERIFY(awaitEvent(XCB_BUTTON_PRESS));
+    QCOMPARE(focus(), focusBefore);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    QCOMPARE(focus(), focusBefore);
+    m_settings.DispDuration = 99;
+    xcb_destroy_window(other, below);
 }
 
 QTEST_MAIN(TestX11FrmDisp)
