@@ -158,6 +158,10 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
         render(&picture);
         m_waitForPixels = true;
         m_flash->show(geometry(), picture);
+        // Should the server never report the window's pixels (a window wholly off its
+        // screens gets no exposure), the message still ends and the show goes on.
+        if (m_durationMs >= 0)
+            m_durationClock.start(m_durationMs + kExposeGraceMs);
         return;
     }
     // Elsewhere the clock is armed before the show: a show that stalls on a busy display then

@@ -81,5 +81,7 @@ private:
     // The duration runs from the moment the message's pixels are on the screen; on a
     // platform that cannot tell, from the show.
     bool m_waitForPixels = false;
+    // How long past its duration a message waits for its pixels before it ends unseen.
+    static constexpr int kExposeGraceMs = 1000;
     bool m_designed = false;
 };
