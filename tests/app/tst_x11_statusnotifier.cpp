@@ -241,7 +241,8 @@ private:
 void TestStatusNotifier::initTestCase()
 {
     QVERIFY2(m_x.connected(), "the suite needs an X server");
-    QVERIFY(QFileInfo(qEnvironmentVariable("ZENTRIVO_EXECUTABLE")).isExecutable());
+    QVERIFY2(QFileInfo(qEnvironmentVariable("ZENTRIVO_EXECUTABLE")).isExecutable(),
+             "ZENTRIVO_EXECUTABLE names the built program (ctest sets it)");
 
     // A session bus of the suite's own: no service on it starts by activation, and nothing of
     // the user's desktop answers on it.
@@ -505,6 +506,8 @@ void TestStatusNotifier::theIconGoesWithTheProgram_data()
     QTest::addColumn<int>("signal"); // 0: the menu's Exit
     QTest::newRow("the menu's Exit") << 0;
     QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP (the terminal closed)") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
 }
 
 // However the program ends, it ends as its own exit does, and its icon leaves the tray.
