@@ -9,6 +9,40 @@
 #include <QTimer>
 #include <QWidget>
 
+#ifdef ZENTRIVO_HAVE_DBUS
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
+#endif
+
+namespace {
+// Whether Qt hosts the icon as a StatusNotifierItem on D-Bus rather than in an XEmbed tray.
+// Qt's Unix platform themes choose it when a StatusNotifierWatcher on the session bus reports
+// a host registered; they ask once, when the first icon is made, and keep the answer for the
+// rest of the process. Asked the same way at the same moment, this gives the same answer.
+bool iconOnStatusNotifierHost()
+{
+#ifdef ZENTRIVO_HAVE_DBUS
+    static const bool onHost = [] {
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            return false;
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            watcher, QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+        const QDBusReply<QDBusVariant> reply = bus.call(get);
+        return reply.isValid() && reply.value().variant().toBool();
+    }();
+    return onHost;
+#else
+    return false;
+#endif
+}
+} // namespace
+
 TrayPresence::TrayPresence(QWidget& window) : QObject(&window), m_window(window)
 {
     m_menu = new QMenu(&window);
@@ -21,12 +55,17 @@ TrayPresence::TrayPresence(QWidget& window) : QObject(&window), m_window(window)
     m_icon = new QSystemTrayIcon(Pictures::programIcon(), this);
     m_icon->setToolTip(QStringLiteral("Recent"));
     // The menu pops up on the right button; a left double-click means "Show"; a single
-    // left click does nothing.
+    // left click does nothing. A StatusNotifierItem host tells only that the icon was
+    // activated (a left click, or whatever the desktop makes of it), never a double-click:
+    // there the activation means "Show", or the icon would never bring the window back.
     m_icon->setContextMenu(m_menu);
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick)
-            emit showRequested();
-    });
+    const bool activationShows = iconOnStatusNotifierHost();
+    connect(m_icon, &QSystemTrayIcon::activated, this,
+            [this, activationShows](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::DoubleClick ||
+                    (activationShows && r == QSystemTrayIcon::Trigger))
+                    emit showRequested();
+            });
 
     m_watch = new QTimer(this);
     m_watch->setInterval(5000);

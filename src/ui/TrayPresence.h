@@ -17,8 +17,9 @@ public:
     explicit TrayPresence(QWidget& window);
 
     QSystemTrayIcon* icon() const { return m_icon; }
-    // The icon's menu `mnuPopUp`: "Show" (`mnuPop`, also a left double-click) and "Exit"
-    // (`mnuExit1`). They only announce the request; the main window acts on it.
+    // The icon's menu `mnuPopUp`: "Show" (`mnuPop`, also a left double-click, or on a
+    // StatusNotifierItem host the icon's activation) and "Exit" (`mnuExit1`). They only
+    // announce the request; the main window acts on it.
     QMenu* menu() const { return m_menu; }
     QAction* showCommand() const { return m_show; }
     QAction* exitCommand() const { return m_exit; }
