@@ -36,7 +36,7 @@ weston_up() { [ -S "$XDG_RUNTIME_DIR/$socket" ] && [ -n "$(xwayland_display)" ];
 if ! wait_for 30 weston_up; then
     if ! kill -0 "$weston" 2>/dev/null && [ ! -S "$XDG_RUNTIME_DIR/$socket" ]; then
         echo "SKIP: weston cannot start on this machine:"
-        cat "$work/weston.out" "$work/weston.log" 2>/dev/null | sed 's/^/  /'
+        cat "$work/weston.out" "$work/weston.log" 2>/dev/null | sed 's/^/  /' || true
         exit 77
     fi
     fail "weston started but offered no XWayland display within 30 s"
@@ -140,6 +140,8 @@ shot() { # name: the screenshot's file once weston has written it
 
 # Two messages. Once each has left the X server's screen, weston's picture is taken until
 # its place shows the other window again, which must happen before the next message comes.
+# The headless output at times repaints only a second or two later (a screenshot waits for
+# that repaint too), so the figure printed says that the message went, not when.
 for n in 1 2; do
     wait_for 30 gone $n || fail "message $n was not flashed and gone:
 $(flashes)"
