@@ -39,14 +39,17 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # An X server of the script's own, on a display number the server picks itself, so no window,
 # tray or pointer of another suite is in the way. -noreset: by default the server resets
 # whenever its last client leaves, and a client that connects at that moment (the tray host
-# while one of the polls below leaves) is refused and ends.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1280x960x24 -nolisten tcp \
-    3>"$work/display" >"$work/xvfb.out" 2>&1 &
-xvfb=$!
-read -r display <"$work/display" || true
-[ -n "$display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
-export DISPLAY=:$display
+# while one of the polls below leaves) is refused and ends. A script that brings an X server
+# of another kind sets E2E_OWN_X_SERVER before it sources this file.
+if [ -z "${E2E_OWN_X_SERVER:-}" ]; then
+    mkfifo "$work/display"
+    Xvfb -displayfd 3 -noreset -screen 0 1280x960x24 -nolisten tcp \
+        3>"$work/display" >"$work/xvfb.out" 2>&1 &
+    xvfb=$!
+    read -r display <"$work/display" || true
+    [ -n "$display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
+    export DISPLAY=:$display
+fi
 
 start_tray_host() { # a tray at the top left; its first icon sits at about (10, 12)
     trayer --edge top --align left --widthtype pixel --width 48 --height 24 \
