@@ -6,6 +6,7 @@
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "library/LibraryFiles.h"
+#include "library/LibraryWatch.h"
 #include "settings/MessageFontDialog.h"
 #include "ui/AboutPage.h"
 #include "ui/ClientArea.h"
@@ -168,8 +169,10 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     ShowPage(programsPage);
     // 6. The log-on launch choice, and the tray box beside it.
     settingsPage->showLogonLaunch();
-    // 7. The program list.
+    // 7. The program list, which from then on follows the files as other programs change them.
     programsPage->LoadProgramList();
+    connect(new LibraryWatch(LibraryFiles(AppFolder::path()), this), &LibraryWatch::changed,
+            programsPage, &ProgramsPage::followLibrary);
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.
