@@ -17,15 +17,17 @@ FileFollower::FileFollower(QObject* parent)
 void FileFollower::follow(const QStringList& files)
 {
     QHash<QString, FileStamp> seen;
-    for (const QString& file : files)
-        seen.insert(file, m_seen.contains(file) ? m_seen.value(file) : FileStamp::of(file));
+    for (const QString& file : files) {
+        if (!file.isEmpty())
+            seen.insert(file, m_seen.contains(file) ? m_seen.value(file) : FileStamp::of(file));
+    }
     const QStringList gone = m_watcher->files();
     for (const QString& file : gone) {
         if (!seen.contains(file))
             m_watcher->removePath(file);
     }
     m_seen = std::move(seen);
-    for (const QString& file : files) {
+    for (const QString& file : m_seen.keys()) {
         const QString folder = QFileInfo(file).absolutePath();
         if (!m_folders.contains(folder))
             m_folders.append(folder);
@@ -71,6 +73,15 @@ void FileFollower::touched(const QString& path)
 
 void FileFollower::settle()
 {
+    // A synced folder deletes a file and makes it again: give it the whole burst to come back,
+    // so a file that was only replaced is not told as gone.
+    const int left = kLongestMs - int(m_burst.elapsed());
+    for (auto it = m_seen.cbegin(); left > 0 && it != m_seen.cend(); ++it) {
+        if (it.value().exists && !QFileInfo::exists(it.key())) {
+            m_settle.start(left);
+            return;
+        }
+    }
     QStringList files;
     for (auto it = m_seen.begin(); it != m_seen.end(); ++it) {
         const FileStamp now = FileStamp::of(it.key());

@@ -142,20 +142,15 @@ struct Goals
 class TestFileFollowing : public QObject
 {
     Q_OBJECT
-    RecordingPrompt* m_prompt = nullptr;
+    RecordingPrompt m_prompt;
 
 private slots:
     void init()
     {
-        m_prompt = new RecordingPrompt;
-        Prompt::set(m_prompt);
+        m_prompt.shown.clear();
+        Prompt::set(&m_prompt);
     }
-    void cleanup()
-    {
-        Prompt::set(nullptr);
-        delete m_prompt;
-        m_prompt = nullptr;
-    }
+    void cleanup() { Prompt::set(nullptr); }
 
     // Each file is rewritten twice, the second time in place: a file replaced by a rename is
     // followed again once it is back.
@@ -207,7 +202,7 @@ private slots:
             // The box showed the chosen message as it was, so it shows the chosen one now.
             QCOMPARE(lib.editBox()->text(), chosenMessage[i]);
         }
-        QVERIFY(m_prompt->shown.isEmpty());
+        QVERIFY(m_prompt.shown.isEmpty());
     }
 
     // Programs that come or go: the chosen one stays chosen while it is there, wherever the
@@ -291,15 +286,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(goals.box(2), QStringLiteral("new two"), kFollowBound);
         if (unsavedEdit) {
             // Kept, and the user is told once why the file now differs.
-            QTRY_COMPARE_WITH_TIMEOUT(m_prompt->shown.size(), 1, kFollowBound);
-            QVERIFY(m_prompt->shown[0].text.contains(QDir::toNativeSeparators(goals.path(1))));
-            QCOMPARE(m_prompt->shown[0].icon, Prompt::Icon::Information);
+            QTRY_COMPARE_WITH_TIMEOUT(m_prompt.shown.size(), 1, kFollowBound);
+            QVERIFY(m_prompt.shown[0].text.contains(QDir::toNativeSeparators(goals.path(1))));
+            QCOMPARE(m_prompt.shown[0].icon, Prompt::Icon::Information);
             QCOMPARE(goals.box(1), QStringLiteral("old one and more"));
             goals.save(1);
             QCOMPARE(TestFiles::readFile(goals.path(1)), QByteArray("old one and more\r\n"));
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(goals.box(1), QStringLiteral("new one"), kFollowBound);
-            QVERIFY(m_prompt->shown.isEmpty());
+            QVERIFY(m_prompt.shown.isEmpty());
         }
         // Followed again after a rename or a delete.
         rewrite(goals.path(2), "newer two\r\n", How::InPlace);
@@ -316,7 +311,7 @@ private slots:
         rewrite(goals.path(2), "new two\r\n", How::InPlace);
         QTRY_COMPARE_WITH_TIMEOUT(goals.box(2), QStringLiteral("new two"), kFollowBound);
         QCOMPARE(goals.box(1), QStringLiteral("  keep  "));
-        QVERIFY(m_prompt->shown.isEmpty());
+        QVERIFY(m_prompt.shown.isEmpty());
     }
 };
 
