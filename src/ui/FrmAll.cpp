@@ -15,6 +15,7 @@
 #include "ui/PageStack.h"
 #include "ui/Palette.h"
 #include "ui/Pictures.h"
+#include "ui/ProgramsFollower.h"
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
 #include "ui/TrayPresence.h"
@@ -171,8 +172,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     settingsPage->showLogonLaunch();
     // 7. The program list, which from then on follows the files as other programs change them.
     programsPage->LoadProgramList();
-    connect(new LibraryWatch(LibraryFiles(AppFolder::path()), this), &LibraryWatch::changed,
-            programsPage, &ProgramsPage::followLibrary);
+    new ProgramsFollower(*programsPage, new LibraryWatch(LibraryFiles(AppFolder::path())));
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.

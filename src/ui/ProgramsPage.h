@@ -54,10 +54,6 @@ public slots:
     void cmdDeleteText_Click();
     // Also runs after a tick change on the message list.
     bool SaveMessages();
-    // Library files changed on disk through another program (LibraryWatch::changed): the lists
-    // show what the files hold now, keeping the chosen program and message where they still
-    // exist, and whatever the user typed into the edit box.
-    void followLibrary(bool listChanged, const QStringList& programs);
 
 signals:
     // The message list now holds the messages read from the program's file.
@@ -67,6 +63,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Keeps the lists in step with files that other programs change.
+    friend class ProgramsFollower;
+
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
 

@@ -7,6 +7,7 @@
 #include "ui/GoalSlot.h"
 #include "ui/GoalsPage.h"
 #include "ui/ImageButton.h"
+#include "ui/ProgramsFollower.h"
 #include "ui/ProgramsPage.h"
 
 #include <QCheckBox>
@@ -69,7 +70,7 @@ struct Library
 {
     QTemporaryDir dir;
     std::unique_ptr<ProgramsPage> page;
-    std::unique_ptr<LibraryWatch> watch;
+    LibraryWatch* watch = nullptr;
 
     Library()
     {
@@ -80,9 +81,8 @@ struct Library
         page = std::make_unique<ProgramsPage>(LibraryFiles(dir.path()));
         page->show();
         page->LoadProgramList();
-        watch = std::make_unique<LibraryWatch>(LibraryFiles(dir.path()));
-        QObject::connect(watch.get(), &LibraryWatch::changed, page.get(),
-                         &ProgramsPage::followLibrary);
+        watch = new LibraryWatch(LibraryFiles(dir.path()));
+        new ProgramsFollower(*page, watch);
         clickRow(programs(), 1);
         clickRow(messages(), 1);
     }
@@ -245,7 +245,7 @@ private slots:
     void ownWritesAreNotFollowed()
     {
         Library lib;
-        QSignalSpy told(lib.watch.get(), &LibraryWatch::changed);
+        QSignalSpy told(lib.watch, &LibraryWatch::changed);
         lib.editBox()->setText(QStringLiteral("b2 edited"));
         auto* edit = lib.child<ImageButton>("picUpdate");
         QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
