@@ -1,5 +1,7 @@
 #include "core/AtomicWrite.h"
 
+#include "core/FileStamp.h"
+
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
@@ -74,8 +76,16 @@ Result replace(const QString& path, const QByteArray& bytes)
 
     if (injected(Step::Commit))
         return cancel(Step::Commit, QFileDevice::RenameError, injectedText());
+#ifdef Q_OS_UNIX
+    // The program's own writes are known by the stamp of the temporary file that the rename
+    // puts in place, taken before it is there: nothing another program writes can pass for it.
+    FileStamp::noteOwnWrite(FileStamp::ofOpen(file.handle()));
+#endif
     if (!file.commit())
         return failure(Step::Commit, file.error(), file.errorString());
+#ifndef Q_OS_UNIX
+    FileStamp::noteOwnWrite(FileStamp::of(path));
+#endif
     return {};
 }
 

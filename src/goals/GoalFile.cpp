@@ -11,6 +11,14 @@
 namespace {
 const QLatin1Char kSpace(' ');
 const QLatin1Char kNewLine('\n');
+
+Produced<GoalFile::Goal> goalOf(const ReadFile::Result& read)
+{
+    if (!read.ok())
+        return {GoalFile::Goal{}, read.outcome};
+    return {GoalFile::Goal{GoalFile::decode(read.bytes), Cp1252::hasUtf8Bom(read.bytes)},
+            Outcome()};
+}
 } // namespace
 
 QString GoalFile::fileName(int slot)
@@ -25,12 +33,15 @@ QString GoalFile::pathIn(const QString& appFolder, int slot)
 
 Produced<GoalFile::Goal> GoalFile::load(const QString& path)
 {
-    const ReadFile::Result read = ReadFile::read(path);
-    if (read.missing())
+    const ReadFile::Result bytes = ReadFile::read(path);
+    if (bytes.missing())
         return {Goal{}, AtomicWrite::write(path, QByteArray())};
-    if (!read.ok())
-        return {Goal{}, read.outcome};
-    return {Goal{decode(read.bytes), Cp1252::hasUtf8Bom(read.bytes)}, Outcome()};
+    return goalOf(bytes);
+}
+
+Produced<GoalFile::Goal> GoalFile::read(const QString& path)
+{
+    return goalOf(ReadFile::read(path));
 }
 
 Outcome GoalFile::save(const QString& path, const QString& text, bool keepUtf8)

@@ -25,6 +25,8 @@ public:
     // The goal held at `path`. A missing file is created empty, so the slot's file exists
     // from the first start on.
     static Produced<Goal> load(const QString& path);
+    // The goal held at `path`, touching nothing; a missing file fails.
+    static Produced<Goal> read(const QString& path);
 
     // Replaces the file's content all at once with `text`. When the goal cannot be saved the
     // old file is left as it was, and so is a file that exists but cannot be read. A goal read

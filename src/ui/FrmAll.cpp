@@ -6,6 +6,7 @@
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "library/LibraryFiles.h"
+#include "library/LibraryWatch.h"
 #include "settings/MessageFontDialog.h"
 #include "ui/AboutPage.h"
 #include "ui/ClientArea.h"
@@ -14,6 +15,7 @@
 #include "ui/PageStack.h"
 #include "ui/Palette.h"
 #include "ui/Pictures.h"
+#include "ui/ProgramsFollower.h"
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
 #include "ui/TrayPresence.h"
@@ -168,8 +170,9 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     ShowPage(programsPage);
     // 6. The log-on launch choice, and the tray box beside it.
     settingsPage->showLogonLaunch();
-    // 7. The program list.
+    // 7. The program list, which from then on follows the files as other programs change them.
     programsPage->LoadProgramList();
+    new ProgramsFollower(*programsPage, new LibraryWatch(LibraryFiles(AppFolder::path())));
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.

@@ -9,6 +9,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <utility>
 
 namespace {
 const QString kSaveCaption = QStringLiteral("&Save");
@@ -60,10 +65,11 @@ GoalSlot::GoalSlot(int number, const QString& appFolder, QWidget* page)
 void GoalSlot::LoadGoalSlot()
 {
     // A file that cannot be read leaves the box as it was, and start-up goes on.
-    const Produced<GoalFile::Goal> loaded = GoalFile::load(GoalFile::pathIn(m_folder, m_number));
+    const Produced<GoalFile::Goal> loaded = GoalFile::load(filePath());
     m_utf8 = loaded.value.utf8;
     if (loaded.ok() && !loaded.value.text.isEmpty())
         txtGoalDesc->setPlainText(loaded.value.text);
+    m_stored = txtGoalDesc->toPlainText();
 }
 
 void GoalSlot::Check_Click()
@@ -78,10 +84,14 @@ void GoalSlot::Check_Click()
 
 void GoalSlot::cmdSaveGoal_Click()
 {
-    const QString path = GoalFile::pathIn(m_folder, m_number);
-    const Outcome saved = GoalFile::save(path, txtGoalDesc->toPlainText(), m_utf8);
-    if (saved.ok())
+    const QString path = filePath();
+    const QString text = txtGoalDesc->toPlainText();
+    const Outcome saved = GoalFile::save(path, text, m_utf8);
+    if (saved.ok()) {
+        m_stored = text;
+        m_toldChanged = false;
         return;
+    }
     // The text stays in the box, so nothing typed is lost and the user can try again.
     Prompt::current().ask(
         QStringLiteral("Goal %1 could not be saved to %2.\n%3")
@@ -92,4 +102,44 @@ void GoalSlot::cmdSaveGoal_Click()
 void GoalSlot::takeAccessKey(bool mine)
 {
     cmdSaveGoal->setShortcut(mine ? QKeySequence::mnemonic(kSaveCaption) : QKeySequence());
+}
+
+QString GoalSlot::filePath() const
+{
+    return GoalFile::pathIn(m_folder, m_number);
+}
+
+void GoalSlot::followFile()
+{
+    // A file gone (a synced folder makes it again) or unreadable leaves the box as it is.
+    const Produced<GoalFile::Goal> read = GoalFile::read(filePath());
+    const QString shown = txtGoalDesc->toPlainText();
+    if (!read.ok())
+        return;
+    if (read.value.text == shown) {
+        m_stored = shown;
+        return;
+    }
+    if (shown != m_stored) {
+        // Asking would put a question in the way of the typing, whose next Enter would answer
+        // it; the typed text stays, and the user learns why the file differs from the box.
+        if (!std::exchange(m_toldChanged, true))
+            Prompt::current().ask(
+                QStringLiteral("The file %1 was changed by another program while Goal %2 held "
+                               "changes that are not saved. Your text is kept as it is; Save "
+                               "stores it in place of the other change.")
+                    .arg(QDir::toNativeSeparators(filePath()), QString::number(m_number)),
+                Prompt::Icon::Information, Prompt::Buttons::Ok);
+        return;
+    }
+    m_utf8 = read.value.utf8;
+    m_stored = read.value.text;
+    // The reader keeps their place in the text.
+    const int position = txtGoalDesc->textCursor().position();
+    const int scrolled = txtGoalDesc->verticalScrollBar()->value();
+    txtGoalDesc->setPlainText(m_stored);
+    QTextCursor cursor = txtGoalDesc->textCursor();
+    cursor.setPosition(std::min(position, txtGoalDesc->document()->characterCount() - 1));
+    txtGoalDesc->setTextCursor(cursor);
+    txtGoalDesc->verticalScrollBar()->setValue(scrolled);
 }

@@ -35,9 +35,17 @@ public:
     // Whether the caption's access key saves this slot.
     void takeAccessKey(bool mine);
 
+    QString filePath() const;
+    // The slot's file was changed by another program: the box shows the new text, unless it
+    // holds text the user has not saved, which stays; the user is then told once.
+    void followFile();
+
 private:
     int m_number;
     QString m_folder;
     // The file was UTF-8, so it may stay UTF-8 where Windows-1252 cannot hold it.
     bool m_utf8 = false;
+    // The box's text as last loaded or saved: a box that holds other text holds unsaved text.
+    QString m_stored;
+    bool m_toldChanged = false;
 };

@@ -1,6 +1,7 @@
 #include "ui/GoalsPage.h"
 
 #include "core/AppFolder.h"
+#include "core/FileFollower.h"
 #include "ui/GoalSlot.h"
 #include "ui/Palette.h"
 
@@ -56,6 +57,16 @@ void GoalsPage::LoadGoalSlots()
 {
     picGoal1->LoadGoalSlot();
     picGoal2->LoadGoalSlot();
+    if (m_files)
+        return;
+    m_files = new FileFollower(this);
+    connect(m_files, &FileFollower::changed, this, [this](const QStringList& files) {
+        for (GoalSlot* slot : {picGoal1, picGoal2}) {
+            if (files.contains(slot->filePath()))
+                slot->followFile();
+        }
+    });
+    m_files->follow({picGoal1->filePath(), picGoal2->filePath()});
 }
 
 void GoalsPage::focusMoved(QWidget* now)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class FileFollower;
 class GoalSlot;
 class QLabel;
 
@@ -22,11 +23,13 @@ public:
     GoalSlot* picGoal2;
 
 public slots:
-    // Fills both text boxes from their files, slot 1 first.
+    // Fills both text boxes from their files, slot 1 first. From then on the boxes follow
+    // the files as other programs change them.
     void LoadGoalSlots();
 
 private:
     void focusMoved(QWidget* now);
 
     QMetaObject::Connection m_focusWatch;
+    FileFollower* m_files = nullptr;
 };

@@ -63,6 +63,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Keeps the lists in step with files that other programs change.
+    friend class ProgramsFollower;
+
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
 
