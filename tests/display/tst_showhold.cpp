@@ -25,6 +25,8 @@ private slots:
     void clockMovesUnderAPause_data();
     void clockMovesUnderAPause();
     void stopEndsAPauseAndAStoppedShowDoesNotPause();
+    void computersClockWakesAtTheTime_data();
+    void computersClockWakesAtTheTime();
 };
 
 void TestShowHold::pauseHoldsUntilItsEnd_data()
@@ -155,6 +157,31 @@ void TestShowHold::stopEndsAPauseAndAStoppedShowDoesNotPause()
     rig.start();
     QVERIFY(rig.cycle->pacingClock().isActive());
     QCOMPARE(rig.beat(), "a");
+}
+
+void TestShowHold::computersClockWakesAtTheTime_data()
+{
+    QTest::addColumn<int>("ms"); // from now
+    QTest::newRow("passed") << -1000;
+    QTest::newRow("now") << 0;
+    QTest::newRow("soon") << 300;
+}
+
+void TestShowHold::computersClockWakesAtTheTime()
+{
+    QFETCH(int, ms);
+    const std::unique_ptr<PauseClock> clock = PauseClock::system();
+    QSignalSpy woke(clock.get(), &PauseClock::woke);
+    const QDateTime when = clock->now().addMSecs(ms);
+    clock->wakeAt(when);
+    QVERIFY(woke.wait(60000));
+    QVERIFY(clock->now() >= when); // never early
+    // Cleared, it stays quiet.
+    clock->wakeAt(clock->now().addMSecs(ms));
+    clock->wakeAt({});
+    QCoreApplication::processEvents();
+    QVERIFY(!woke.wait(std::max(ms, 0) + 500));
+    QCOMPARE(woke.count(), 1);
 }
 
 QTEST_MAIN(TestShowHold)
