@@ -29,9 +29,6 @@ public:
     // value.
     void follow(bool on);
     bool isOn() const { return m_on; }
-    // Asks the notification service again, in the background: a safety net for a service that
-    // does not announce its changes.
-    void refresh();
 
 signals:
     void sourceFound();
@@ -43,6 +40,8 @@ private slots:
 
 private:
     void askService(bool probing);
+    // Asks the notification service again, in the background.
+    void refresh();
     void probeGnome();
     void take(bool on);
     void found(Source source);

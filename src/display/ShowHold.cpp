@@ -151,10 +151,7 @@ bool ShowHold::fullScreenAvailable()
 
 bool ShowHold::holdsBeat()
 {
-    if (m_choices.HoldDuringDoNotDisturb) {
-        m_doNotDisturb->refresh(); // for the next beat
-        if (m_doNotDisturb->isOn())
-            return true;
-    }
+    if (m_choices.HoldDuringDoNotDisturb && m_doNotDisturb->isOn())
+        return true;
     return m_fullScreen && m_fullScreen->activeWindowIsFullScreen();
 }
