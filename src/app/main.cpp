@@ -6,8 +6,10 @@
 #include "display/FrmDisp.h"
 #include "display/PlatformChoice.h"
 #include "display/ShowCycle.h"
+#include "display/ShowHold.h"
 #include "settings/SettingsStore.h"
 #include "ui/FrmAll.h"
+#include "ui/TrayPresence.h"
 
 #include <QApplication>
 
@@ -43,6 +45,10 @@ int main(int argc, char** argv)
     QObject::connect(&guard, &SingleInstance::activationRequested, &frmAll, &FrmAll::mnuPop_Click);
 
     QObject::connect(&sessionEnd, &SessionEnd::endRequested, &frmAll, &FrmAll::EndSession);
+
+    // Pauses, and holds while presenting, offered in the tray menu.
+    ShowHold hold(*frmAll.showCycle, store);
+    frmAll.tray()->offerHold(hold);
 
     // The program ends once the main window is gone and no message is left on the screen.
     QObject::connect(&frmAll, &FrmAll::unloaded, &app, [&frmAll] {

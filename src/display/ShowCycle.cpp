@@ -88,6 +88,7 @@ void ShowCycle::stopShow()
     m_pacingClock.setInterval(0);
     unloadDisplayWindow();
     m_showing = false;
+    m_paused = false;
     m_settings.AutoDisplay = false;
     emit showingChanged(false);
 }
@@ -130,9 +131,24 @@ void ShowCycle::takePool(MessagePool pool)
         prepareWindow();
 }
 
-void ShowCycle::enablePacingClock()
+void ShowCycle::pause()
 {
     if (!m_showing)
+        return;
+    m_paused = true;
+    m_beatWaits = false;
+    m_pacingClock.stop();
+}
+
+void ShowCycle::resume()
+{
+    if (std::exchange(m_paused, false))
+        enablePacingClock();
+}
+
+void ShowCycle::enablePacingClock()
+{
+    if (!m_showing || m_paused)
         return;
     // An interval of 0 would fire at once and for ever; the clock then stays idle instead.
     if (m_pacingClock.interval() > 0)
@@ -159,6 +175,8 @@ void ShowCycle::unloadDisplayWindow()
 void ShowCycle::Timer1_Timer()
 {
     unloadDisplayWindow();
+    if (m_paused || (m_held && m_held()))
+        return;
     if (m_gather) {
         m_beatWaits = true;
         return;

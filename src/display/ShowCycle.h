@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 class FrmDisp;
 class SettingsStore;
@@ -37,6 +38,14 @@ public:
     void Timer1_Timer();
 
     bool isShowing() const { return m_showing; }
+    // A pause holds a running show with its pacing clock stopped; the show stays on, and its
+    // stored state with it. A stop ends the pause; resuming starts a full interval.
+    void pause();
+    void resume();
+    bool isPaused() const { return m_paused; }
+    // Asked at every beat: a held beat shows nothing, and the next one follows an interval
+    // later.
+    void setBeatHold(std::function<bool()> held) { m_held = std::move(held); }
     QTimer& pacingClock() { return m_pacingClock; }
     // The display window, made when the show first starts and used for every message; it is
     // visible while a message is on the screen. nullptr before the first start.
@@ -71,6 +80,8 @@ private:
     DisplaySettings& m_settings;
     SettingsStore& m_store;
     bool m_showing = false;
+    bool m_paused = false;
+    std::function<bool()> m_held;
     MessagePool m_pool;
     // The gathering the running show waits for; one that a stop left behind runs on
     // unheeded and its pool is dropped.

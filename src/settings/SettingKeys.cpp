@@ -1,7 +1,7 @@
 #include "settings/SettingKeys.h"
 
-// A new DisplaySettings holds the design defaults of the table; it is defined here, by the
-// table, so that the settings' fields and their keys do not include each other.
+// A new DisplaySettings or ShowChoices holds the design defaults of its table; they are defined
+// here, by the tables, so that the fields and their keys do not include each other.
 namespace {
 QString designValue(const char* text)
 {
@@ -11,10 +11,20 @@ template <typename T> T designValue(T value)
 {
     return value;
 }
+template <typename Owner, typename Table> void design(Owner& owner, const Table& table)
+{
+    std::apply(
+        [&owner](const auto&... key) { ((owner.*key.field = designValue(key.design)), ...); },
+        table);
+}
 } // namespace
 
 DisplaySettings::DisplaySettings()
 {
-    std::apply([this](const auto&... key) { ((this->*key.field = designValue(key.design)), ...); },
-               SettingKeys::all);
+    design(*this, SettingKeys::all);
+}
+
+ShowChoices::ShowChoices()
+{
+    design(*this, SettingKeys::choices);
 }

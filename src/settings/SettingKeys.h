@@ -2,6 +2,7 @@
 
 #include "core/DesignFont.h"
 #include "settings/DisplaySettings.h"
+#include "settings/ShowChoices.h"
 
 #include <array>
 #include <limits>
@@ -9,9 +10,10 @@
 #include <tuple>
 
 // Every stored setting, one entry per key: its name in the store, the field of DisplaySettings
-// that holds it, its type and range, its defaults, and (by the kind of entry) how it is
-// written as text. DisplaySettings, StoredSettings, the settings page and the font dialog all
-// take them from here; the text forms themselves are SettingsText's.
+// (or, for the [Choices] section, of ShowChoices) that holds it, its type and range, its defaults,
+// and (by the kind of entry) how it is written as text. DisplaySettings, StoredSettings, the
+// settings page and the font dialog all take them from here; the text forms themselves are
+// SettingsText's.
 //
 // Two defaults, kept apart where they differ on purpose:
 // - `design` is what the program holds before anything is loaded, and what a field keeps when
@@ -34,13 +36,14 @@ enum class Reading {
     WithLogonEntry,
 };
 
-// The kinds of entry, by the type of the field and its text form (SettingsText).
+// The kinds of entry, by the type of the field and its text form (SettingsText), for the
+// fields of `Owner`: one struct per section.
 
 // fromBool / toBool.
-struct TrueFalseKey
+template <typename Owner> struct TrueFalseKeyOf
 {
     const char* name;
-    bool DisplaySettings::*field;
+    bool Owner::*field;
     bool design;
     std::optional<bool> firstRun = {};
     Reading reading = Reading::Checked;
@@ -48,37 +51,43 @@ struct TrueFalseKey
 
 // A number within [low, high]: fromWhole / toWhole for a WholeKey, fromDecimal / toDecimal for
 // a DecimalKey.
-template <typename Number> struct NumberKey
+template <typename Owner, typename Number> struct NumberKeyOf
 {
     const char* name;
-    Number DisplaySettings::*field;
+    Number Owner::*field;
     Number design;
     Number low;
     Number high;
     std::optional<Number> firstRun = {};
 };
-using WholeKey = NumberKey<int>;
-using DecimalKey = NumberKey<double>;
+template <typename Owner> using WholeKeyOf = NumberKeyOf<Owner, int>;
 
 // One of two options, by the captions the settings page shows: fromWhole of 0 for the first
 // and of 1 for any other value; toWhole of 0 or 1.
-struct OptionKey
+template <typename Owner> struct OptionKeyOf
 {
     const char* name;
-    int DisplaySettings::*field;
+    int Owner::*field;
     int design;
     std::array<const char*, 2> captions;
     std::optional<int> firstRun = {};
 };
 
 // The text as it is; a blank text reads as none.
-struct TextKey
+template <typename Owner> struct TextKeyOf
 {
     const char* name;
-    QString DisplaySettings::*field;
+    QString Owner::*field;
     const char* design;
     const char* firstRun = nullptr;
 };
+
+// The [Settings] section.
+using TrueFalseKey = TrueFalseKeyOf<DisplaySettings>;
+using WholeKey = WholeKeyOf<DisplaySettings>;
+using DecimalKey = NumberKeyOf<DisplaySettings, double>;
+using OptionKey = OptionKeyOf<DisplaySettings>;
+using TextKey = TextKeyOf<DisplaySettings>;
 
 inline constexpr TrueFalseKey AutoDisplay{.name = "AutoDisplay",
                                           .field = &DisplaySettings::AutoDisplay,
@@ -138,5 +147,16 @@ inline constexpr TrueFalseKey RunAtSysTray{.name = "RunAtSysTray",
 inline constexpr std::tuple all{
     AutoDisplay, DispInterval, DispDuration, RandomMessage, RandomLocation, FontColor,   FontName,
     FontBold,    FontItalic,   FontSize,     Strikethrough, Underline,      RunAtSysTray};
+
+// The [Choices] section: what the user chose beyond the settings page, each stored on its own
+// when it changes. An absent key stands for its design default.
+inline constexpr const char* kChoicesSection = "Choices";
+inline constexpr std::tuple choices{
+    TrueFalseKeyOf<ShowChoices>{
+        .name = "HoldWhileFullScreen", .field = &ShowChoices::HoldWhileFullScreen, .design = false},
+    TrueFalseKeyOf<ShowChoices>{.name = "HoldDuringDoNotDisturb",
+                                .field = &ShowChoices::HoldDuringDoNotDisturb,
+                                .design = true},
+};
 
 } // namespace SettingKeys

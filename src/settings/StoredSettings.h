@@ -2,11 +2,13 @@
 
 #include "core/Outcome.h"
 #include "settings/DisplaySettings.h"
+#include "settings/ShowChoices.h"
 
 class SettingsStore;
 
-// Moves DisplaySettings between memory and the settings store, in one section, one key for each
-// entry of SettingKeys.
+// Moves DisplaySettings (section [Settings], the entries of SettingKeys::all) and ShowChoices
+// (section [Choices], the entries of SettingKeys::choices) between memory and the settings
+// store, one key for each entry.
 namespace StoredSettings {
 
 inline const QString kSection = QStringLiteral("Settings");
@@ -22,5 +24,11 @@ Outcome save(SettingsStore& store, const DisplaySettings& settings);
 bool loadRunAtSysTray(const SettingsStore& store);
 // Stores the tray choice on its own.
 Outcome saveRunAtSysTray(SettingsStore& store, bool runAtSysTray);
+
+// Reads every choice; a text that does not read leaves the choice as it was, an absent key its
+// design default.
+void loadChoices(const SettingsStore& store, ShowChoices& choices);
+// Writes every choice in one rewrite of the store; the [Settings] section is left as it is.
+Outcome saveChoices(SettingsStore& store, const ShowChoices& choices);
 
 } // namespace StoredSettings

@@ -63,6 +63,7 @@ public:
     void SendToTray();
     bool isInTray() const;
     QSystemTrayIcon* trayIcon() const;
+    TrayPresence* tray() const { return m_tray; }
     // Show the window again, restored, raised and active (tray "Show", a second launch).
     void mnuPop_Click();
 

@@ -1,7 +1,10 @@
 #include "ui/TrayPresence.h"
 
+#include "core/Prompt.h"
+#include "display/ShowHold.h"
 #include "ui/Pictures.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -128,4 +131,68 @@ void TrayPresence::leave()
 {
     m_watch->stop();
     m_icon->hide();
+}
+
+void TrayPresence::offerHold(ShowHold& hold)
+{
+    m_hold = &hold;
+    const auto add = [this](const QString& caption) {
+        auto* action = new QAction(caption, m_menu);
+        m_menu->insertAction(m_exit, action);
+        return action;
+    };
+    m_menu->insertSeparator(m_exit);
+    QAction* const pauses[] = {add(QStringLiteral("Pause for 15 minutes")),
+                               add(QStringLiteral("Pause for 1 hour")),
+                               add(QStringLiteral("Pause until I resume"))};
+    QAction* resume = add(QStringLiteral("Resume"));
+    m_menu->insertSeparator(m_exit);
+    QAction* fullScreen = add(QStringLiteral("Hold while a full-screen window is active"));
+    QAction* doNotDisturb = add(QStringLiteral("Hold during Do Not Disturb"));
+    m_menu->insertSeparator(m_exit);
+
+    using std::chrono::minutes;
+    connect(pauses[0], &QAction::triggered, &hold, [&hold] { hold.pauseFor(minutes(15)); });
+    connect(pauses[1], &QAction::triggered, &hold, [&hold] { hold.pauseFor(minutes(60)); });
+    connect(pauses[2], &QAction::triggered, &hold, &ShowHold::pauseUntilResumed);
+    connect(resume, &QAction::triggered, &hold, &ShowHold::resume);
+    const auto followPause = [this, pauses, resume, &hold] {
+        const bool showing = hold.isShowing();
+        for (QAction* pause : pauses)
+            pause->setEnabled(showing);
+        resume->setVisible(hold.isPaused());
+        const QString words = hold.pauseWords();
+        m_icon->setToolTip(words.isEmpty() ? QStringLiteral("Recent")
+                                           : QStringLiteral("Recent - ") + words);
+    };
+    connect(&hold, &ShowHold::pauseChanged, this, followPause);
+    followPause();
+
+    // A choice that could not be stored is told, and its tick goes back.
+    const auto choice = [this](QAction* action, bool ticked, auto set) {
+        action->setCheckable(true);
+        action->setChecked(ticked);
+        connect(action, &QAction::toggled, this, [this, action, set](bool on) {
+            const Outcome stored = set(on);
+            if (stored.ok())
+                return;
+            const QSignalBlocker quiet(action);
+            action->setChecked(!on);
+            Prompt::current().ask(
+                QStringLiteral("The choice could not be saved to the file \"%1\".\n%2")
+                    .arg(QDir::toNativeSeparators(m_hold->storeFileName()), stored.why()),
+                Prompt::Icon::Critical, Prompt::Buttons::Ok);
+        });
+    };
+    choice(fullScreen, hold.choices().HoldWhileFullScreen,
+           [&hold](bool on) { return hold.setHoldWhileFullScreen(on); });
+    choice(doNotDisturb, hold.choices().HoldDuringDoNotDisturb,
+           [&hold](bool on) { return hold.setHoldDuringDoNotDisturb(on); });
+    fullScreen->setEnabled(ShowHold::fullScreenAvailable());
+    // Shown disabled until the desktop has told whether it has a Do Not Disturb.
+    const auto followDesktop = [doNotDisturb, &hold] {
+        doNotDisturb->setEnabled(hold.doNotDisturbAvailable());
+    };
+    connect(&hold, &ShowHold::doNotDisturbFound, this, followDesktop);
+    followDesktop();
 }

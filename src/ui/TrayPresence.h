@@ -7,6 +7,7 @@ class QMenu;
 class QSystemTrayIcon;
 class QTimer;
 class QWidget;
+class ShowHold;
 
 // Where the main window is: on the screen, minimised in the taskbar, or hidden with the
 // program's icon in the tray. The icon is shown only while the window is away.
@@ -23,6 +24,12 @@ public:
     QMenu* menu() const { return m_menu; }
     QAction* showCommand() const { return m_show; }
     QAction* exitCommand() const { return m_exit; }
+
+    // Adds, between "Show" and "Exit", the pause commands ("Pause for 15 minutes", "Pause for
+    // 1 hour", "Pause until I resume", and "Resume" while paused; the pauses only while the
+    // show runs) and the two hold choices as ticks. The tip then tells a pause's end:
+    // "Recent - paused until 14:35".
+    void offerHold(ShowHold& hold);
 
     void sendToTray();
     bool isInTray() const;
@@ -45,5 +52,6 @@ private:
     QAction* m_exit = nullptr;
     QSystemTrayIcon* m_icon = nullptr;
     QTimer* m_watch = nullptr; // only while minimised for want of a tray
+    ShowHold* m_hold = nullptr;
     bool m_centred = false;
 };

@@ -31,12 +31,12 @@ if xdotool search --onlyvisible --name "^Zentrivo v1.0$" 2>/dev/null |
 fi
 echo "flashes seen: $(flashes)"
 
-# Right button on the tray icon, then "Exit", the second item of its menu.
+# Right button on the tray icon, then "Exit", the last item of its menu.
 menu_geometry() { # the program's visible pop-up: neither the main window nor a flash
     local w
     for w in $(xdotool search --onlyvisible --class zentrivo 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
-        if [ "$HEIGHT" -ge 40 ] && [ "$HEIGHT" -lt 120 ] && [ "$WIDTH" -lt 400 ]; then
+        if [ "$HEIGHT" -ge 40 ] && [ "$HEIGHT" -lt 400 ] && [ "$WIDTH" -lt 400 ]; then
             echo "$X $Y $WIDTH $HEIGHT"
             return 0
         fi
@@ -46,7 +46,7 @@ menu_geometry() { # the program's visible pop-up: neither the main window nor a 
 xdotool mousemove 10 12 click 3
 wait_for 5 menu_geometry >/dev/null || fail "the tray menu did not open"
 read -r mx my mw mh <<<"$(menu_geometry)"
-xdotool mousemove $((mx + mw / 3)) $((my + mh * 3 / 4)) click 1
+xdotool mousemove $((mx + mw / 3)) $((my + mh - 10)) click 1
 
 wait_for 10 bash -c "! kill -0 $app 2>/dev/null" || fail "the program did not end after Exit"
 wait "$app" || fail "the program ended with status $?"

@@ -21,6 +21,8 @@ private slots:
     void conversions();
     void decimalCommaRoundTrips();
     void storeSemantics();
+    void choices_data();
+    void choices();
 };
 
 void TestStoredSettings::emptyStoreGivesFirstRunValues()
@@ -281,3 +283,59 @@ void TestStoredSettings::storeSemantics()
 
 QTEST_APPLESS_MAIN(TestStoredSettings)
 #include "tst_storedsettings.moc"
+
+void TestStoredSettings::choices_data()
+{
+    // The file before, the choices it loads, the one changed, and the file a save then writes.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<bool>("doNotDisturb");
+    QTest::addColumn<QByteArray>("after");
+    // The store keeps its sections in the order of their names.
+    const QByteArray settings = "[Settings]\nAutoDisplay=False\nFontName=x\n";
+    QTest::newRow("absent: design defaults")
+        << QByteArray() << false << true
+        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n");
+    QTest::newRow("stored, beside [Settings]")
+        << settings + "\n[Choices]\nHoldWhileFullScreen=True\nHoldDuringDoNotDisturb=False\n"
+        << true << false
+        << "[Choices]\nHoldDuringDoNotDisturb=True\nHoldWhileFullScreen=False\n\n" + settings;
+    QTest::newRow("unreadable texts keep the defaults")
+        << QByteArray("[Choices]\nHoldWhileFullScreen=yes\nHoldDuringDoNotDisturb=maybe\n") << false
+        << true
+        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n");
+}
+
+void TestStoredSettings::choices()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(bool, fullScreen);
+    QFETCH(bool, doNotDisturb);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("z.ini");
+    if (!before.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    auto store = SettingsStore::atIniFile(path);
+    ShowChoices c;
+    StoredSettings::loadChoices(*store, c);
+    QCOMPARE(c.HoldWhileFullScreen, fullScreen);
+    QCOMPARE(c.HoldDuringDoNotDisturb, doNotDisturb);
+    // The [Settings] section a load and a save of the choices leave as they were.
+    DisplaySettings s;
+    StoredSettings::load(*store, s);
+    const DisplaySettings loaded = s;
+
+    c.HoldWhileFullScreen = !c.HoldWhileFullScreen;
+    c.HoldDuringDoNotDisturb = !c.HoldDuringDoNotDisturb;
+    QVERIFY(StoredSettings::saveChoices(*store, c).ok());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), after);
+    StoredSettings::load(*store, s);
+    QCOMPARE(s.AutoDisplay, loaded.AutoDisplay);
+    QCOMPARE(s.FontName, loaded.FontName);
+}
