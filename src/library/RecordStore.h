@@ -28,6 +28,8 @@ public:
     qsizetype size() const { return qsizetype(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
     Encoding encoding() const { return m_encoding; }
+    // About the bytes the texts take in a file.
+    qsizetype textBytes() const { return m_base.size() + m_added.size() - m_garbage; }
 
     QString text(qsizetype row) const;
     // At most `maxChars` characters from the start of the row's text, decoded without
