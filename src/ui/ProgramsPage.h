@@ -15,8 +15,9 @@ class QTreeView;
 
 // The Programs page `programsPage`: on the left the program list with the new-name box, on the
 // right the messages of the selected program with the edit box, below both the start/stop
-// button. Every change is written to the library files at once; the rules of names and
-// records are the library's, this page asks them and tells the user.
+// button. Every change is written to the library files at once (a big program file in the
+// background, in order); the rules of names and records are the library's, this page asks them
+// and tells the user.
 class ProgramsPage : public QWidget
 {
     Q_OBJECT
