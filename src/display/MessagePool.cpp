@@ -23,6 +23,47 @@ bool onlyLineBreaks(QByteArrayView text)
     return true;
 }
 
+QString decode(QByteArrayView bytes, bool utf8)
+{
+    return utf8 ? QString::fromUtf8(bytes)
+                : Cp1252::decode(QByteArray::fromRawData(bytes.data(), bytes.size()));
+}
+
+// Where the line from `from` ends: at an LF that is not the end of a CR LF pair, since the
+// pairs never reach the screen. -1 for the last line.
+qsizetype lineEnd(QByteArrayView bytes, qsizetype from)
+{
+    for (qsizetype at = from;; ++at) {
+        at = bytes.indexOf('\n', at);
+        if (at <= from || bytes[at - 1] != '\r')
+            return at;
+    }
+}
+
+// The line `bytes`, decoded without its CR LF pairs and no longer than `units`. The bytes
+// include the breaks around the line (`after` is 1 when the one before it is there), so that
+// its first and last characters decode as they do within the whole text: UTF-8 decoding drops
+// a byte-order mark at the start of what it is given, and only the text's own start may lose
+// one.
+QString decodedStart(QByteArrayView bytes, qsizetype after, bool utf8, qsizetype units)
+{
+    // A character takes at most four bytes, and at least one UTF-16 unit, unless it is one of a
+    // CR LF pair; should the pairs leave too little, the start taken doubles.
+    for (qsizetype take = after + units * 4 + 8;; take *= 2) {
+        const bool whole = take >= bytes.size();
+        QString line =
+            MessagePool::withoutLineBreaks(decode(bytes.first(std::min(take, bytes.size())), utf8));
+        line.remove(0, after);
+        if (whole && line.endsWith(QLatin1Char('\n')))
+            line.chop(1);
+        // Else the last few units may be a character cut in two or a CR parted from its LF.
+        if (whole || line.size() >= units + 4) {
+            line.truncate(units);
+            return line;
+        }
+    }
+}
+
 } // namespace
 
 MessagePool::MessagePool(QString appFolder) : m_folder(std::move(appFolder)) {}
@@ -90,16 +131,50 @@ bool MessagePool::addProgram(const QString& name, const std::function<bool()>& c
     return !wasCancelled;
 }
 
-QString MessagePool::at(qsizetype index) const
+QByteArrayView MessagePool::bytesAt(qsizetype index) const
 {
     const qsizetype begin = index == 0 ? 0 : m_ends.at(index - 1);
-    const qsizetype length = m_ends.at(index) - begin;
+    return QByteArrayView(m_text).sliced(begin, m_ends.at(index) - begin);
+}
+
+bool MessagePool::isUtf8(qsizetype index) const
+{
     const auto run = std::upper_bound(m_runs.cbegin(), m_runs.cend(), index,
                                       [](qsizetype i, const Run& r) { return i < r.first; });
-    const char* bytes = m_text.constData() + begin;
-    const bool utf8 = run != m_runs.cbegin() && std::prev(run)->utf8;
-    return withoutLineBreaks(utf8 ? QString::fromUtf8(bytes, length)
-                                  : Cp1252::decode(QByteArray::fromRawData(bytes, length)));
+    return run != m_runs.cbegin() && std::prev(run)->utf8;
+}
+
+QString MessagePool::at(qsizetype index) const
+{
+    return withoutLineBreaks(decode(bytesAt(index), isUtf8(index)));
+}
+
+QString MessagePool::at(qsizetype index, const ScreenCut::Reach& reach) const
+{
+    const QByteArrayView bytes = bytesAt(index);
+    const bool utf8 = isUtf8(index);
+    // Every line's bytes would fit the reach: decoding it all costs no more than cutting it.
+    if (bytes.size() <= reach.lines * (reach.lineLength + 2))
+        return withoutLineBreaks(decode(bytes, utf8));
+
+    QString shown;
+    qsizetype from = 0;
+    for (qsizetype line = 0; line < reach.lines; ++line) {
+        const qsizetype end = lineEnd(bytes, from);
+        if (line > 0)
+            shown += QLatin1Char('\n');
+        // One unit past the reach tells the cut that the line goes on.
+        const qsizetype before = line > 0 ? 1 : 0;
+        shown += decodedStart(
+            bytes.sliced(from - before, (end < 0 ? bytes.size() : end + 1) - from + before), before,
+            utf8, reach.lineLength + 1);
+        if (end < 0)
+            return shown;
+        from = end + 1;
+    }
+    // More lines follow, none of which can reach the screen; the break says that they do.
+    shown += QLatin1Char('\n');
+    return shown;
 }
 
 QStringList MessagePool::messages() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "display/ScreenCut.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -35,6 +37,10 @@ public:
     qsizetype last() const { return m_ends.size() - 1; }
     // The text at `index`, decoded now.
     QString at(qsizetype index) const;
+    // As much of the text at `index` as can reach the screen, decoded now: cut to the screen
+    // with that reach, it gives what the whole text gives, yet a text of many megabytes costs
+    // no more than one that fills the screen.
+    QString at(qsizetype index, const ScreenCut::Reach& reach) const;
     // Every text, in order: a copy, for a small pool.
     QStringList messages() const;
 
@@ -56,6 +62,9 @@ private:
         qsizetype first = 0;
         bool utf8 = false;
     };
+
+    QByteArrayView bytesAt(qsizetype index) const;
+    bool isUtf8(qsizetype index) const;
 
     QString m_folder;
     QByteArray m_text;       // every text's bytes, one after the other

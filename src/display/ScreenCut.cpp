@@ -14,12 +14,10 @@ qsizetype wholeCharacters(QStringView line, qsizetype units)
     return units;
 }
 
-// The longest start of `line` that is at most `width` pixels wide.
-QStringView fitLine(QStringView line, const QFontMetrics& metrics, int width)
+// The longest start of `line` that is at most `width` pixels wide; `most` is the reach's line
+// length for that width.
+QStringView fitLine(QStringView line, const QFontMetrics& metrics, int width, qsizetype most)
 {
-    // No visible character is narrower than half a pixel, so no more than this can fit; the
-    // rest of a long line is never measured.
-    const qsizetype most = qsizetype(std::max(width, 0)) * 2 + 1;
     if (line.size() > most)
         line = line.first(wholeCharacters(line, most));
     if (metrics.horizontalAdvance(line.toString()) <= width)
@@ -38,12 +36,20 @@ QStringView fitLine(QStringView line, const QFontMetrics& metrics, int width)
 
 } // namespace
 
-QString ScreenCut::fit(const QString& text, const QFontMetrics& metrics, const QSize& room)
+ScreenCut::Reach ScreenCut::reach(const QFontMetrics& metrics, const QSize& room)
 {
     // Lines of a label are a line spacing apart, the last one without its leading.
     const int spacing = std::max(metrics.lineSpacing(), 1);
-    const qsizetype maxLines =
-        std::max<qsizetype>(1, (qsizetype(room.height()) + metrics.leading()) / spacing);
+    // No visible character is narrower than half a pixel, so no more than this can fit; the
+    // rest of a long line is never measured.
+    return Reach{std::max<qsizetype>(1, (qsizetype(room.height()) + metrics.leading()) / spacing),
+                 qsizetype(std::max(room.width(), 0)) * 2 + 1};
+}
+
+QString ScreenCut::fit(const QString& text, const QFontMetrics& metrics, const QSize& room)
+{
+    const Reach far = reach(metrics, room);
+    const qsizetype maxLines = far.lines;
 
     QStringList kept;
     bool cut = false;
@@ -55,7 +61,7 @@ QString ScreenCut::fit(const QString& text, const QFontMetrics& metrics, const Q
             cut = true;
             break;
         }
-        const QStringView fitted = fitLine(line, metrics, room.width());
+        const QStringView fitted = fitLine(line, metrics, room.width(), far.lineLength);
         cut = cut || fitted.size() < line.size();
         kept << fitted.toString();
         if (end < 0)

@@ -16,4 +16,15 @@ public:
     // `room` is the space for the text itself, in pixels. A text that fits is returned
     // unchanged.
     static QString fit(const QString& text, const QFontMetrics& metrics, const QSize& room);
+
+    // How far into a text `fit` can ever look: the first `lines` lines, and of each the first
+    // `lineLength` UTF-16 units. A text whose lines are shortened to one unit more than that,
+    // and which keeps a line break after the last of them when more lines follow, is cut to
+    // the same text as the whole one.
+    struct Reach
+    {
+        qsizetype lines = 0;
+        qsizetype lineLength = 0;
+    };
+    static Reach reach(const QFontMetrics& metrics, const QSize& room);
 };

@@ -1,5 +1,6 @@
 #include "display/ShowCycle.h"
 
+#include "core/Screen.h"
 #include "display/FrmDisp.h"
 #include "display/RandomSource.h"
 #include "library/LibraryFiles.h"
@@ -9,6 +10,7 @@
 #include "settings/SettingsText.h"
 #include "settings/StoredSettings.h"
 
+#include <QFontMetrics>
 #include <QPromise>
 #include <QThreadPool>
 #include <memory>
@@ -200,6 +202,11 @@ void ShowCycle::Timer1_Timer()
         index = m_next;
         m_next = m_next == last ? 0 : m_next + 1;
     }
-    m_disp->PresentMessage(m_pool.at(index), m_settings);
+    // Only what can reach the screen is decoded. The reach is taken generously, from the whole
+    // screen and twice the lines, as the label may settle the font a little differently.
+    ScreenCut::Reach reach =
+        ScreenCut::reach(QFontMetrics(m_settings.messageFont()), Screen::current().size());
+    reach.lines = reach.lines * 2 + 1;
+    m_disp->PresentMessage(m_pool.at(index, reach), m_settings);
     m_pacingClock.stop();
 }

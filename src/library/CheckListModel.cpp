@@ -5,6 +5,13 @@ CheckListModel::CheckListModel(QString heading, QObject* parent)
 {
 }
 
+QModelIndex CheckListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || row >= count() || column != 0 || parent.isValid())
+        return {};
+    return createIndex(row, column);
+}
+
 int CheckListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : count();

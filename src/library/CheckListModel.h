@@ -23,6 +23,9 @@ public:
 
     explicit CheckListModel(QString heading, QObject* parent = nullptr);
 
+    // The view asks for every row's index when it lays out the list: answered without asking
+    // rowCount and columnCount again each time.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;

@@ -7,7 +7,7 @@
 
 RecordStore::RecordStore(const QList<Record>& records)
 {
-    m_rows.reserve(size_t(records.size()));
+    m_rows.reserve(records.size());
     for (const Record& record : records)
         append(record);
 }
@@ -27,7 +27,7 @@ void RecordStore::appendSlice(qsizetype begin, qsizetype size, bool ticked)
 
 QByteArrayView RecordStore::storedText(qsizetype row) const
 {
-    const Row& r = m_rows[size_t(row)];
+    const Row& r = m_rows[row];
     const qsizetype size = qsizetype(r.size);
     if (r.begin < m_base.size())
         return QByteArrayView(m_base.constData() + r.begin, size);
@@ -39,7 +39,7 @@ QByteArrayView RecordStore::storedText(qsizetype row) const
 // U+FEFF included.
 QString RecordStore::decodeUtf8(qsizetype row, QByteArrayView bytes) const
 {
-    if (m_rows[size_t(row)].begin < m_base.size())
+    if (m_rows[row].begin < m_base.size())
         return QString::fromUtf8(bytes);
     QStringDecoder exact(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return exact.decode(bytes);
@@ -82,7 +82,7 @@ QList<Record> RecordStore::toRecords() const
 RecordStore RecordStore::sliced(qsizetype row) const
 {
     // A copy of the text's bytes alone: sharing the buffer would keep a whole file alive.
-    if (m_rows[size_t(row)].begin >= m_base.size()) {
+    if (m_rows[row].begin >= m_base.size()) {
         RecordStore out = over({}, m_encoding);
         out.append(at(row));
         return out;
@@ -114,10 +114,10 @@ void RecordStore::append(const Record& record)
 
 void RecordStore::setText(qsizetype row, const QString& text)
 {
-    if (m_rows[size_t(row)].begin >= m_base.size())
-        m_garbage += qsizetype(m_rows[size_t(row)].size);
+    if (m_rows[row].begin >= m_base.size())
+        m_garbage += qsizetype(m_rows[row].size);
     const qsizetype begin = store(text);
-    Row& r = m_rows[size_t(row)];
+    Row& r = m_rows[row];
     r.begin = begin;
     r.size = quint64(m_base.size() + m_added.size() - begin);
     dropGarbage();
@@ -125,8 +125,8 @@ void RecordStore::setText(qsizetype row, const QString& text)
 
 void RecordStore::removeAt(qsizetype row)
 {
-    if (m_rows[size_t(row)].begin >= m_base.size())
-        m_garbage += qsizetype(m_rows[size_t(row)].size);
+    if (m_rows[row].begin >= m_base.size())
+        m_garbage += qsizetype(m_rows[row].size);
     m_rows.erase(m_rows.begin() + row);
     dropGarbage();
 }

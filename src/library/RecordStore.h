@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-#include <vector>
 
 // The records of one list, held compactly: the texts' bytes in the file's own encoding, and
 // per row where its text lies and its tick. A program file read in Windows-1252 is kept as the
@@ -28,12 +27,14 @@ public:
     qsizetype size() const { return qsizetype(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
     Encoding encoding() const { return m_encoding; }
+    // About the bytes the texts take in a file.
+    qsizetype textBytes() const { return m_base.size() + m_added.size() - m_garbage; }
 
     QString text(qsizetype row) const;
     // At most `maxChars` characters from the start of the row's text, decoded without
     // touching the rest: what a list row can show of a text of megabytes.
     QString textStart(qsizetype row, qsizetype maxChars) const;
-    bool ticked(qsizetype row) const { return m_rows[size_t(row)].ticked; }
+    bool ticked(qsizetype row) const { return m_rows[row].ticked; }
     Record at(qsizetype row) const { return Record{text(row), ticked(row)}; }
     QList<Record> toRecords() const;
     // A store of the one row: a message kept aside without decoding it.
@@ -43,7 +44,7 @@ public:
 
     void append(const Record& record);
     void setText(qsizetype row, const QString& text);
-    void setTicked(qsizetype row, bool ticked) { m_rows[size_t(row)].ticked = ticked; }
+    void setTicked(qsizetype row, bool ticked) { m_rows[row].ticked = ticked; }
     void removeAt(qsizetype row);
 
     friend bool operator==(const RecordStore& a, const RecordStore& b);
@@ -64,7 +65,9 @@ private:
 
     QByteArray m_base;  // never changed: usually the file's bytes
     QByteArray m_added; // texts added or changed since
-    std::vector<Row> m_rows;
+    // Shared between copies until one of them changes: a copy handed to a write on another
+    // thread costs nothing while the list stays as it is.
+    QList<Row> m_rows;
     Encoding m_encoding = Encoding::Cp1252;
     qsizetype m_garbage = 0; // bytes of m_added no row uses any more
 };

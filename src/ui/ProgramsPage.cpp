@@ -8,16 +8,13 @@
 #include "ui/ProgramsPanels.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPromise>
 #include <QScopedValueRollback>
-#include <QThreadPool>
 #include <QTreeView>
-#include <memory>
 #include <utility>
 
 namespace {
@@ -75,23 +72,16 @@ ProgramsPage::ProgramsPage(LibraryFiles files, QWidget* parent)
             &ProgramsPage::lvwDisplayFiles_ItemCheck);
     // A message's tick is written at once (the message list's ItemCheck).
     connect(m_messages, &CheckListModel::tickChangedByUser, this, &ProgramsPage::SaveMessages);
+    // A write still under way when the program or the session ends is finished first.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &ProgramsPage::finishFileWork);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &ProgramsPage::finishFileWork);
 }
 
 QAction* ProgramsPage::command(const QString& caption, const QString& name, ImageButton* picture,
                                void (ProgramsPage::*slot)())
 {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(name);
-    action->setShortcut(QKeySequence::mnemonic(caption));
-    action->setShortcutContext(Qt::WindowShortcut);
-    // Alt+D is both "&Delete" and "E&dit": while both can act the key is ambiguous and does
-    // nothing, as no one can tell which the user meant.
-    action->installEventFilter(this);
-    addAction(action);
-    connect(action, &QAction::triggered, this, slot);
-    if (picture)
-        connect(picture, &ImageButton::clicked, this, slot);
-    return action;
+    return ProgramsPanels::command(this, this, caption, name, picture,
+                                   [this, slot] { (this->*slot)(); });
 }
 
 int ProgramsPage::selectedProgram() const
@@ -171,7 +161,8 @@ void ProgramsPage::lvwDisplayFiles_Click()
 void ProgramsPage::loadMessages(const QString& program, int selectRow)
 {
     const quint64 read = ++m_readCount;
-    if (QFileInfo(m_files.programPath(program)).size() < kReadInBackground) {
+    // A read after a queued write waits for it, so it shows what was written.
+    if (m_fileWork.isIdle() && QFileInfo(m_files.programPath(program)).size() < kReadInBackground) {
         showMessages(program, m_files.readMessages(program), selectRow);
         return;
     }
@@ -182,19 +173,12 @@ void ProgramsPage::loadMessages(const QString& program, int selectRow)
     // Nothing of the file is shown yet, so nothing may be written to it from this list.
     m_listedProgram.reset();
     using Messages = LibraryFiles::Messages;
-    auto promise = std::make_shared<QPromise<Messages>>();
-    auto* watcher = new QFutureWatcher<Messages>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [=, this] {
-        watcher->deleteLater();
-        if (read == m_readCount)
-            showMessages(program, watcher->future().takeResult(), selectRow);
-    });
-    watcher->setFuture(promise->future());
-    QThreadPool::globalInstance()->start([promise, files = m_files, program] {
-        promise->start();
-        promise->addResult(files.readMessages(program));
-        promise->finish();
-    });
+    m_fileWork.run<Messages>(
+        this, [files = m_files, program] { return files.readMessages(program); },
+        [=, this](Messages messages) {
+            if (read == m_readCount)
+                showMessages(program, std::move(messages), selectRow);
+        });
 }
 
 void ProgramsPage::showMessages(const QString& program, LibraryFiles::Messages read, int selectRow)
@@ -333,6 +317,8 @@ void ProgramsPage::cmdDeleteFile_Click()
     if (row < 0)
         return;
     const QString name = m_programs->text(row);
+    // A write still queued would bring the file back.
+    m_fileWork.wait();
     if (m_files.programExists(name)) {
         // The rebuild below lists the program again, so the list still shows what is on disk.
         if (const Outcome deleted = m_files.deleteProgram(name); !deleted.ok())
@@ -415,9 +401,7 @@ void ProgramsPage::cmdAddNew_Click()
     if (wasEmpty)
         selectMessage(0);
     m_txtEditText->clear();
-    // The typed text is given back when it could not be saved, so nothing typed is lost.
-    if (!SaveMessages())
-        setEditText(text);
+    saveMessages(text);
 }
 
 void ProgramsPage::cmdUpdate_Click()
@@ -433,8 +417,7 @@ void ProgramsPage::cmdUpdate_Click()
     }
     m_messages->setText(row, text);
     m_txtEditText->clear();
-    if (!SaveMessages())
-        setEditText(text);
+    saveMessages(text);
 }
 
 void ProgramsPage::cmdDeleteText_Click()
@@ -456,29 +439,57 @@ void ProgramsPage::cmdDeleteText_Click()
 
 bool ProgramsPage::SaveMessages()
 {
+    return saveMessages({});
+}
+
+bool ProgramsPage::saveMessages(const QString& giveBack)
+{
     if (selectedProgram() < 0)
         return true;
     const QString target = m_listedProgram.value_or(selectedProgramName());
     // The list shows nothing read from an existing file (it could not be read, or it came
     // after the list was filled): writing the list would replace messages nobody has seen.
-    const Outcome written =
-        !m_listedProgram && m_files.programExists(target)
-            ? Outcome::failed(QStringLiteral("was not read, and a file whose messages are not "
-                                             "shown is never written over"))
-            : m_files.writeMessages(target, m_messages->store());
-    if (!written.ok()) {
-        const QString path = m_files.programPath(target);
-        tellNotSaved(path.isEmpty() ? target : path, written.why());
-        revertMessagesFromDisk(target);
+    if (!m_listedProgram && m_files.programExists(target)) {
+        notSaved(target,
+                 QStringLiteral("was not read, and a file whose messages are not shown is never "
+                                "written over"),
+                 giveBack);
         return false;
+    }
+    const RecordStore& store = m_messages->store();
+    if (m_fileWork.isIdle() && store.textBytes() < kReadInBackground) {
+        if (const Outcome written = m_files.writeMessages(target, store); !written.ok()) {
+            notSaved(target, written.why(), giveBack);
+            return false;
+        }
+    } else {
+        // Written after every write queued before, from a copy of the list as it is now.
+        m_fileWork.run<Outcome>(
+            this, [files = m_files, target, store] { return files.writeMessages(target, store); },
+            [this, target, giveBack](const Outcome& written) {
+                if (!written.ok())
+                    notSaved(target, written.why(), giveBack);
+            });
     }
     m_listedProgram = target;
     return true;
 }
 
-// After a failed write the list shows what the file holds, which is what the show and the
-// next load will use.
-void ProgramsPage::revertMessagesFromDisk(const QString& program)
+void ProgramsPage::notSaved(const QString& program, const QString& why, const QString& giveBack)
 {
+    const QString path = m_files.programPath(program);
+    tellNotSaved(path.isEmpty() ? program : path, why);
+    // A write that failed late leaves alone a list that shows another program by now.
+    if (m_listedProgram.value_or(selectedProgramName()) != program)
+        return;
+    // The list shows what the file holds, which is what the show and the next load will use.
     loadMessages(program, std::max(selectedMessage(), 0));
+    // Nothing typed is lost.
+    if (!giveBack.isEmpty() && m_txtEditText->text().isEmpty())
+        setEditText(giveBack);
+}
+
+void ProgramsPage::finishFileWork()
+{
+    m_fileWork.finish(this);
 }

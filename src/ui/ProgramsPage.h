@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/FileQueue.h"
 #include "library/LibraryFiles.h"
 
 #include <QString>
@@ -14,8 +15,9 @@ class QTreeView;
 
 // The Programs page `programsPage`: on the left the program list with the new-name box, on the
 // right the messages of the selected program with the edit box, below both the start/stop
-// button. Every change is written to the library files at once; the rules of names and
-// records are the library's, this page asks them and tells the user.
+// button. Every change is written to the library files at once (a big program file in the
+// background, in order); the rules of names and records are the library's, this page asks them
+// and tells the user.
 class ProgramsPage : public QWidget
 {
     Q_OBJECT
@@ -52,8 +54,12 @@ public slots:
     void cmdAddNew_Click();
     void cmdUpdate_Click();
     void cmdDeleteText_Click();
-    // Also runs after a tick change on the message list.
+    // Also runs after a tick change on the message list. A big program file is written on
+    // another thread: a write that fails is told and undone on the screen once it has ended.
     bool SaveMessages();
+    // Waits for every read and write of the program files still under way and shows what
+    // they gave; the page does so when the program or the session ends.
+    void finishFileWork();
 
 signals:
     // The message list now holds the messages read from the program's file.
@@ -76,10 +82,12 @@ private:
     void selectProgram(int row);
     void selectMessage(int row);
     QString selectedProgramName() const;
-    void revertMessagesFromDisk(const QString& program);
     // Reads the program's messages, on another thread when its file is big, and shows them.
     void loadMessages(const QString& program, int selectRow);
     void showMessages(const QString& program, LibraryFiles::Messages read, int selectRow);
+    // `giveBack`, the text typed into the edit box, is put back there when the write fails.
+    bool saveMessages(const QString& giveBack);
+    void notSaved(const QString& program, const QString& why, const QString& giveBack);
     // Puts text into the edit box, cut to kEditBoxLength; `whole` holds the text when it was
     // cut.
     void setEditText(const QString& text, const RecordStore& whole = {});
@@ -116,4 +124,6 @@ private:
     RecordStore m_cutMessage;
     QString m_cutShown;
     bool m_toldSelectionUnreadable = false;
+    // The big reads and the writes of the program files, in the order they were asked for.
+    FileQueue m_fileWork;
 };

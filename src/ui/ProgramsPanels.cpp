@@ -5,6 +5,7 @@
 #include "ui/Palette.h"
 #include "ui/TickDelegate.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -234,6 +235,23 @@ void select(QTreeView* list, int row)
                                                        QItemSelectionModel::Rows);
     if (index.isValid())
         list->scrollTo(index);
+}
+
+QAction* command(QWidget* page, QObject* filter, const QString& caption, const QString& name,
+                 ImageButton* picture, const std::function<void()>& run)
+{
+    auto* action = new QAction(caption, page);
+    action->setObjectName(name);
+    action->setShortcut(QKeySequence::mnemonic(caption));
+    action->setShortcutContext(Qt::WindowShortcut);
+    // Alt+D is both "&Delete" and "E&dit": while both can act the key is ambiguous and does
+    // nothing, as no one can tell which the user meant.
+    action->installEventFilter(filter);
+    page->addAction(action);
+    QObject::connect(action, &QAction::triggered, page, run);
+    if (picture)
+        QObject::connect(picture, &ImageButton::clicked, page, run);
+    return action;
 }
 
 } // namespace ProgramsPanels

@@ -5,6 +5,8 @@
 #include <functional>
 
 class CheckListModel;
+class QAction;
+class QObject;
 class ImageButton;
 class QKeyEvent;
 class QLineEdit;
@@ -35,6 +37,12 @@ Built messageList(CheckListModel* messages, QWidget* page);
 
 // The start/stop picture below both halves, centred.
 ImageButton* startPicture(QWidget* page);
+
+// A command of the page: an action named `name` that runs `run` on its access key and on a
+// click of `picture` (if any). The key acts only while the page is shown and enabled, so a page
+// behind the one in front takes none. `filter` sees the action's events.
+QAction* command(QWidget* page, QObject* filter, const QString& caption, const QString& name,
+                 ImageButton* picture, const std::function<void()>& run);
 
 // Calls `chosen` when the user chooses an entry of such a list: makes it the current one (with
 // the mouse or the keyboard), or clicks the entry that already was the current one. A click on

@@ -31,6 +31,31 @@ QStringList readRecordByRecord(const QString& folder)
     return pool;
 }
 
+// What a cut to the screen with `reach` can look at: the first lines, each as far as one unit
+// past the reach, and whether more lines follow.
+QStringList inReach(const QString& text, const ScreenCut::Reach& reach)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    const bool more = lines.size() > reach.lines;
+    lines = lines.first(std::min(lines.size(), reach.lines));
+    for (QString& line : lines)
+        line.truncate(reach.lineLength + 1);
+    if (more)
+        lines << QStringLiteral("(more)");
+    return lines;
+}
+
+// A program of one message, its bytes written as they are, in a UTF-8 file or not.
+MessagePool poolOfOne(const QTemporaryDir& dir, const QByteArray& message, bool utf8)
+{
+    writeFiles(dir.path(), {{"FileNames.txt", "\"p\",#TRUE#\r\n"},
+                            {"plugins/p.txt", (utf8 ? QByteArray("\xef\xbb\xbf") : QByteArray()) +
+                                                  "\"" + message + "\",#TRUE#\r\n"}});
+    MessagePool pool(dir.path());
+    pool.GatherMessages();
+    return pool;
+}
+
 } // namespace
 
 class TestMessagePool : public QObject
@@ -44,6 +69,9 @@ private slots:
     void anyBytesGiveWhatTheRecordsHold();
     void poolLargerThanSixteenBitsIsCoveredByRandomOrder();
     void cancelledGatheringEndsEarly();
+    void decodedAsFarAsTheScreenReaches_data();
+    void decodedAsFarAsTheScreenReaches();
+    void anyBytesReachTheScreenAsTheWholeText();
 };
 
 void TestMessagePool::gather_data()
@@ -220,6 +248,90 @@ void TestMessagePool::cancelledGatheringEndsEarly()
     MessagePool pool(dir.path());
     QVERIFY(pool.GatherMessages([&asked] { return ++asked > 2; }));
     QVERIFY(pool.size() < 20000);
+}
+
+void TestMessagePool::decodedAsFarAsTheScreenReaches_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<qsizetype>("lines");
+    QTest::addColumn<qsizetype>("lineLength");
+    QTest::addColumn<qsizetype>("most"); // the longest the decoded part may be
+
+    const QByteArray line(3000, 'x');
+    QTest::newRow("10 MB on one line") << QByteArray(10'000'000, 'a') << false << qsizetype(30)
+                                       << qsizetype(2561) << qsizetype(2562);
+    QTest::newRow("10 MB of 4-byte characters")
+        << QByteArray(2'500'000, 'a').replace("a", "\xf0\x9f\x98\x80") << true << qsizetype(30)
+        << qsizetype(2561) << qsizetype(2562);
+    QTest::newRow("long lines, more than the screen holds")
+        << (line + "\n").repeated(100) << false << qsizetype(40) << qsizetype(2561)
+        << qsizetype(40 * 2563);
+    QTest::newRow("short lines, more than the screen holds")
+        << QByteArray("line\n").repeated(100'000) << true << qsizetype(40) << qsizetype(2561)
+        << qsizetype(40 * 5 + 1);
+    QTest::newRow("a long line, then short ones")
+        << line + QByteArray("\nb\nc") << false << qsizetype(2) << qsizetype(100) << qsizetype(104);
+    QTest::newRow("CR LF pairs take no room")
+        << QByteArray("\r\n").repeated(200'000) + QByteArray("tail") + line << false << qsizetype(3)
+        << qsizetype(100) << qsizetype(101);
+    QTest::newRow("pairs and lone breaks at the cut")
+        << QByteArray("ab\r\n\r\r\n\n").repeated(50'000) << true << qsizetype(5) << qsizetype(7)
+        << qsizetype(5 * 9);
+    QTest::newRow("broken UTF-8 at the cut")
+        << QByteArray("\xe2\x82").repeated(50'000) + "\n\xc3" << true << qsizetype(2)
+        << qsizetype(9) << qsizetype(21);
+    QTest::newRow("fits: left whole")
+        << QByteArray("two\nlines") << true << qsizetype(2) << qsizetype(5) << qsizetype(9);
+}
+
+void TestMessagePool::decodedAsFarAsTheScreenReaches()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(bool, utf8);
+    QFETCH(qsizetype, lines);
+    QFETCH(qsizetype, lineLength);
+    QFETCH(qsizetype, most);
+    const ScreenCut::Reach reach{lines, lineLength};
+
+    QTemporaryDir dir;
+    const MessagePool pool = poolOfOne(dir, message, utf8);
+    QCOMPARE(pool.size(), 1);
+    const QString whole = pool.at(0);
+    const QString reached = pool.at(0, reach);
+    QVERIFY2(reached.size() <= most, qPrintable(QString::number(reached.size())));
+    QCOMPARE(inReach(reached, reach), inReach(whole, reach));
+    if (whole.size() <= most)
+        QCOMPARE(reached, whole);
+}
+
+void TestMessagePool::anyBytesReachTheScreenAsTheWholeText()
+{
+    // Line breaks, CR LF pairs, characters of two to four bytes and broken ones meet the
+    // reach's edges often.
+    const QList<QByteArray> pieces{
+        "\r\n",     "\r",           "\n",       "a",    "\xe9",
+        "\x80",     "\xef\xbb\xbf", "\xc3\xa9", "\xce", "\xf0\x9f\x98\x80",
+        "\xf0\x9f", "\xe2\x82"};
+    QRandomGenerator random(1252);
+    for (const bool utf8 : {false, true}) {
+        QByteArray program = utf8 ? QByteArray("\xef\xbb\xbf") : QByteArray();
+        for (int message = 0; message < 1000; ++message) {
+            program += '"';
+            for (int n = random.bounded(200); n > 0; --n)
+                program += pieces.at(random.bounded(int(pieces.size())));
+            program += "\",#TRUE#\r\n";
+        }
+        QTemporaryDir dir;
+        writeFiles(dir.path(), {{"FileNames.txt", "\"p\",#TRUE#\r\n"}, {"plugins/p.txt", program}});
+        MessagePool pool(dir.path());
+        QVERIFY(pool.GatherMessages());
+        QVERIFY(pool.size() > 900);
+        for (qsizetype i = 0; i < pool.size(); ++i) {
+            const ScreenCut::Reach reach{random.bounded(1, 5), random.bounded(1, 12)};
+            QCOMPARE(inReach(pool.at(i, reach), reach), inReach(pool.at(i), reach));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMessagePool)

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "core/Screen.h"
 #include "display/FrmDisp.h"
+#include "display/MessagePool.h"
 #include "display/Placement.h"
 #include "display/RandomSource.h"
 #include "display/ShowCycle.h"
@@ -158,6 +159,8 @@ private slots:
     void oneWindowStartsEveryMessageFromItsDesign();
     void messageLargerThanTheScreenIsCut_data();
     void messageLargerThanTheScreenIsCut();
+    void flashedTextIsTheWholeMessageCut_data();
+    void flashedTextIsTheWholeMessageCut();
 
 private:
     FakeScreen m_screen;
@@ -663,6 +666,45 @@ void TestShowCycle::messageLargerThanTheScreenIsCut()
     }
     if (!tooTall && shown == written.mid(0, shown.size()))
         QCOMPARE(w.LblDisp()->text(), text);
+}
+
+void TestShowCycle::flashedTextIsTheWholeMessageCut_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("fontSize");
+    const QByteArray line(3000, 'w');
+    QTest::newRow("1 MB on one line") << QSize(1280, 960) << QByteArray(1'000'000, 'i') << 12;
+    QTest::newRow("300 lines of 3,000") << QSize(640, 480) << (line + "\n").repeated(300) << 12;
+    QTest::newRow("short lines, small font")
+        << QSize(1280, 960) << QByteArray("a line\n").repeated(100'000) << 6;
+    QTest::newRow("pairs and lone breaks, large font")
+        << QSize(320, 200) << QByteArray("ab\r\n\r\r\n\n").repeated(50'000) << 30;
+    QTest::newRow("fits the screen") << QSize(1280, 960) << QByteArray("one\ntwo\r\nthree") << 12;
+}
+
+void TestShowCycle::flashedTextIsTheWholeMessageCut()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QByteArray, message);
+    QFETCH(int, fontSize);
+    m_screen.screen = screen;
+    Rig rig(Files{{"FileNames.txt", "\"p\",#TRUE#\r\n"},
+                  {"plugins/p.txt", "\"" + message + "\",#TRUE#\r\n"}});
+    rig.settings.FontName = "DejaVu Sans";
+    rig.settings.FontSize = fontSize;
+    rig.start();
+    const QString flashed = rig.beat();
+
+    // The whole message on a window of its own, cut there.
+    MessagePool pool(rig.dir.path());
+    QVERIFY(pool.GatherMessages());
+    QCOMPARE(pool.size(), 1);
+    FrmDisp whole;
+    whole.dressLabel(rig.settings.messageFont(),
+                     DisplaySettings::colorFromValue(rig.settings.FontColor));
+    whole.PresentMessage(pool.at(0), rig.settings);
+    QCOMPARE(flashed, whole.LblDisp()->text());
 }
 
 QTEST_MAIN(TestShowCycle)

@@ -40,6 +40,15 @@ void typeText(QWidget* widget, const QString& text)
 
 using TestFiles::rec;
 
+// A program of at least `size` bytes: "m0" ticked, "m1" not, then ticked filler.
+QByteArray bigProgram(qint64 size)
+{
+    QByteArray bytes = rec("m0") + rec("m1", false);
+    for (int i = 0; bytes.size() < size; ++i)
+        bytes += rec("filler " + QByteArray::number(i) + ", filler, filler, filler");
+    return bytes;
+}
+
 // A temporary application folder with a plugins folder, written byte by byte.
 struct Library
 {
@@ -774,8 +783,7 @@ private slots:
         Page::clickRow(p.programs(), 1);
         Page::clickRow(p.programs(), 2);
         // Every read has ended and said so.
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents();
+        p.page.finishFileWork();
         QTRY_VERIFY(!loaded.isEmpty());
         QCoreApplication::sendPostedEvents();
         QCOMPARE(loaded.size(), 1);
@@ -786,8 +794,102 @@ private slots:
         QCOMPARE(p.editBox()->text(), QStringLiteral("c first"));
         // A tick goes to the program shown, and B is left as it was.
         Page::clickTick(p.messages(), 0);
+        p.page.finishFileWork();
         QVERIFY(lib.read("plugins/C.txt").startsWith(rec("c first", false)));
         QCOMPARE(lib.read("plugins/B.txt"), big("b first"));
+        QCOMPARE(promptTexts(), QStringList());
+    }
+
+    // A big program file is written on another thread. A write that fails is told once it has
+    // ended, in the same words, and the list then shows what the file holds; nothing typed
+    // is lost.
+    void bigWriteFailsAfterwards_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("box"); // the edit box after the failure
+        QTest::newRow("tick") << "tick"
+                              << "m0";
+        QTest::newRow("Add New") << "add"
+                                 << "typed";
+        QTest::newRow("Edit") << "edit"
+                              << "typed";
+        QTest::newRow("Delete") << "delete"
+                                << "";
+    }
+    void bigWriteFailsAfterwards()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, box);
+        Library lib;
+        const QByteArray file = bigProgram(ProgramsPage::kReadInBackground);
+        lib.write("plugins/A.txt", file);
+        Page p(lib);
+        p.page.finishFileWork();
+        const QStringList shown = ListRows::texts(p.messages());
+        const QList<bool> ticked = ListRows::ticks(p.messages());
+        QCOMPARE(shown.first(2), (QStringList{"m0", "m1"}));
+
+        const DiskFull full(ProgramsPage::kReadInBackground / 2);
+        QVERIFY(full.active());
+        if (action == "tick") {
+            Page::clickTick(p.messages(), 1);
+        } else if (action == "delete") {
+            Page::clickRow(p.messages(), 1);
+            p.click("picDeleteText");
+        } else {
+            Page::clickRow(p.messages(), 1);
+            p.editBox()->setText("typed");
+            p.click(action == "add" ? "picAddNew" : "picUpdate");
+        }
+        // The window did not wait for the write.
+        QCOMPARE(promptTexts(), QStringList());
+        p.page.finishFileWork();
+        // The words the same failure gives a write made at once.
+        const QString why =
+            LibraryFiles(lib.dir.path()).writeMessages("A", RecordFormat::parseStore(file)).why();
+        QVERIFY(!why.isEmpty());
+        QCOMPARE(promptTexts(),
+                 QStringList{QStringLiteral("The change was not saved: the file \"%1\" %2.")
+                                 .arg(QDir::toNativeSeparators(lib.path("plugins/A.txt")), why)});
+        QCOMPARE(lib.read("plugins/A.txt"), file);
+        p.page.finishFileWork();
+        QCOMPARE(ListRows::texts(p.messages()), shown);
+        QCOMPARE(ListRows::ticks(p.messages()), ticked);
+        QCOMPARE(p.editBox()->text(), box);
+    }
+
+    // Writes of a big file land in the order they were made, a read after them shows the
+    // last, and one still under way when the program ends is finished first.
+    void bigWritesInOrderAndFinishedAtTheEnd()
+    {
+        Library lib;
+        const QByteArray file = bigProgram(4 * ProgramsPage::kReadInBackground);
+        lib.write("plugins/A.txt", file);
+        lib.write("plugins/B.txt", rec("b"));
+        Page p(lib);
+        p.page.finishFileWork();
+        Page::clickTick(p.messages(), 0);
+        Page::clickTick(p.messages(), 1);
+        p.editBox()->setText("new");
+        p.click("picAddNew");
+        Page::clickRow(p.messages(), 0);
+        p.click("picDeleteText");
+        // Away and back: the list is read after the writes.
+        Page::clickRow(p.programs(), 1);
+        Page::clickRow(p.programs(), 0);
+        p.page.finishFileWork();
+        QByteArray expected = rec("m1") + file.sliced(rec("m0").size() + rec("m1", false).size());
+        expected += rec("new");
+        QCOMPARE(lib.read("plugins/A.txt"), expected);
+        QCOMPARE(ListRows::texts(p.messages()).first(2),
+                 (QStringList{"m1", "filler 0, filler, filler, filler"}));
+        QCOMPARE(ListRows::texts(p.messages()).last(), QStringLiteral("new"));
+
+        Page::clickTick(p.messages(), 0);
+        expected.replace(0, rec("m1").size(), rec("m1", false));
+        // What ends the program: the write is done before it is gone.
+        QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+        QCOMPARE(lib.read("plugins/A.txt"), expected);
         QCOMPARE(promptTexts(), QStringList());
     }
 
