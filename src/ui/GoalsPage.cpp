@@ -9,7 +9,8 @@
 
 GoalsPage::GoalsPage(QWidget* parent) : GoalsPage(AppFolder::path(), parent) {}
 
-GoalsPage::GoalsPage(const QString& appFolder, QWidget* parent) : QWidget(parent)
+GoalsPage::GoalsPage(const QString& appFolder, QWidget* parent)
+    : QWidget(parent), m_folder(appFolder)
 {
     setObjectName(QStringLiteral("Picture1"));
     setFixedSize(553, 311);
@@ -52,10 +53,23 @@ GoalsPage::~GoalsPage()
     disconnect(m_focusWatch);
 }
 
+GoalsPage::Goals GoalsPage::readGoalSlots(const QString& appFolder)
+{
+    Goals goals;
+    goals[0] = GoalFile::load(GoalFile::pathIn(appFolder, 1));
+    goals[1] = GoalFile::load(GoalFile::pathIn(appFolder, 2));
+    return goals;
+}
+
+void GoalsPage::showGoalSlots(const Goals& goals)
+{
+    picGoal1->showGoal(goals[0]);
+    picGoal2->showGoal(goals[1]);
+}
+
 void GoalsPage::LoadGoalSlots()
 {
-    picGoal1->LoadGoalSlot();
-    picGoal2->LoadGoalSlot();
+    showGoalSlots(readGoalSlots(m_folder));
 }
 
 void GoalsPage::focusMoved(QWidget* now)

@@ -35,6 +35,17 @@ public:
     // whole by Add New and Edit as long as the box shows its beginning unchanged.
     static constexpr qsizetype kEditBoxLength = 65536;
 
+    // The program list as read from the library, with FileNames.txt brought up to date and
+    // what failed told. Start-up reads it before the page is made; the page shows it when it
+    // is, so the list is read and written once either way.
+    struct ReadList
+    {
+        QList<Record> entries;
+        bool toldSelectionUnreadable = false;
+    };
+    static ReadList readProgramList(const LibraryFiles& files, bool toldSelectionUnreadable);
+    void showProgramList(ReadList read);
+
 public slots:
     void LoadProgramList();
 
@@ -63,6 +74,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static void tellListNotRead(const LibraryFiles& files, const LibraryFiles::ProgramList& list,
+                                bool& toldSelectionUnreadable);
+    void showFirstProgram();
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
 
