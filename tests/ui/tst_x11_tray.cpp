@@ -277,6 +277,7 @@ void TestTray::windowIsMadeWhenFirstShown()
     QCOMPARE(ListRows::ticks(programs), (QList<bool>{true, false}));
     QCOMPARE(frm->programsPage->findChild<QLineEdit*>("txtEditText")->text(), "breathe");
     QCOMPARE(frm->goalsPage->picGoal1->txtGoalDesc->toPlainText(), "get fit");
+    frm->ShowPage(frm->settingsPage); // as the user sees the settings
     const SettingsPage* settings = frm->settingsPage;
     QCOMPARE(settings->cboDispInterval->currentText(), "15");
     QVERIFY(settings->optLocation[1]->isChecked());
