@@ -40,7 +40,7 @@ struct FrmAll::StartRead
 {
     std::optional<GoalsPage::Goals> goals;
     bool programsInFront = false;
-    std::optional<ProgramsPage::ReadList> programs;
+    std::optional<ProgramListRead::Read> programs;
 };
 
 FrmAll::FrmAll(SettingsStore& store, QWidget* parent)
@@ -213,8 +213,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     if (settingsPage)
         settingsPage->showSettings();
     // 7. The program list.
-    ProgramsPage::ReadList programs =
-        ProgramsPage::readProgramList(LibraryFiles(AppFolder::path()), false);
+    ProgramListRead::Read programs = ProgramListRead::read(LibraryFiles(AppFolder::path()), false);
     if (programsPage)
         programsPage->showProgramList(std::move(programs));
     else

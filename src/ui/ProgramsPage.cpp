@@ -5,6 +5,7 @@
 #include "library/ProgramNames.h"
 #include "library/RecordFormat.h"
 #include "ui/ImageButton.h"
+#include "ui/ProgramListRead.h"
 #include "ui/ProgramsPanels.h"
 
 #include <QAction>
@@ -137,19 +138,11 @@ void ProgramsPage::LoadProgramList()
         const QScopedValueRollback guard(m_programmatic, true);
         m_programs->setEntries(std::move(list.entries));
     }
-    tellListNotRead(m_files, list, m_toldSelectionUnreadable);
+    ProgramListRead::tellNotRead(m_files, list, m_toldSelectionUnreadable);
     showFirstProgram();
 }
 
-ProgramsPage::ReadList ProgramsPage::readProgramList(const LibraryFiles& files,
-                                                     bool toldSelectionUnreadable)
-{
-    LibraryFiles::ProgramList list = files.LoadProgramList();
-    tellListNotRead(files, list, toldSelectionUnreadable);
-    return {std::move(list.entries), toldSelectionUnreadable};
-}
-
-void ProgramsPage::showProgramList(ReadList read)
+void ProgramsPage::showProgramList(ProgramListRead::Read read)
 {
     m_toldSelectionUnreadable = read.toldSelectionUnreadable;
     {
@@ -157,23 +150,6 @@ void ProgramsPage::showProgramList(ReadList read)
         m_programs->setEntries(std::move(read.entries));
     }
     showFirstProgram();
-}
-
-void ProgramsPage::tellListNotRead(const LibraryFiles& files, const LibraryFiles::ProgramList& list,
-                                   bool& toldSelectionUnreadable)
-{
-    // Told once a run: the list is built again after every delete.
-    if (!list.selectionRead.ok() && !std::exchange(toldSelectionUnreadable, true))
-        tell(QStringLiteral("The ticks of the programs could not be read: the file \"%1\" cannot "
-                            "be read (%2). It is kept as it is, and no tick can be saved until it "
-                            "can be read.")
-                 .arg(nativePath(files.selectionPath()), list.selectionRead.why()),
-             Prompt::Icon::Critical);
-    if (!list.selectionRewrite.ok())
-        tell(QStringLiteral("The list of ticked programs was not brought up to date: the file "
-                            "\"%1\" %2. It is kept as it was.")
-                 .arg(nativePath(files.selectionPath()), list.selectionRewrite.why()),
-             Prompt::Icon::Critical);
 }
 
 void ProgramsPage::showFirstProgram()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/LibraryFiles.h"
+#include "ui/ProgramListRead.h"
 
 #include <QString>
 #include <QWidget>
@@ -35,16 +36,8 @@ public:
     // whole by Add New and Edit as long as the box shows its beginning unchanged.
     static constexpr qsizetype kEditBoxLength = 65536;
 
-    // The program list as read from the library, with FileNames.txt brought up to date and
-    // what failed told. Start-up reads it before the page is made; the page shows it when it
-    // is, so the list is read and written once either way.
-    struct ReadList
-    {
-        QList<Record> entries;
-        bool toldSelectionUnreadable = false;
-    };
-    static ReadList readProgramList(const LibraryFiles& files, bool toldSelectionUnreadable);
-    void showProgramList(ReadList read);
+    // Shows the program list that start-up read before the page was made.
+    void showProgramList(ProgramListRead::Read read);
 
 public slots:
     void LoadProgramList();
@@ -74,8 +67,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static void tellListNotRead(const LibraryFiles& files, const LibraryFiles::ProgramList& list,
-                                bool& toldSelectionUnreadable);
     void showFirstProgram();
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
