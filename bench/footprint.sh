@@ -19,8 +19,9 @@
 # (shared pages are split among the processes mapping them, so PSS is only compared within
 # one run). At the end of the first case, the largest mappings of each process.
 #
-# The helpers come from the build folder next to the first stage folder (BENCH_BIN
-# overrides). A benchmark, not a test: it exits 0 whatever the figures.
+# The helpers come from the build folder next to the first stage folder that has them (a
+# staged copy of an older build has none beside it; BENCH_BIN overrides). A benchmark, not a
+# test: it exits 0 whatever the figures.
 # shellcheck source-path=SCRIPTDIR source=x-session.bash
 source "$(dirname "$0")/x-session.bash"
 
@@ -32,7 +33,14 @@ for s in "$@"; do
     check_stage "$s"
     stages+=("$(cd "$s" && pwd)")
 done
-bin=$(helpers_of "${stages[0]}" bare_tray xwatch)
+bin=
+for s in "${stages[@]}"; do
+    # helpers_of says what is missing on its output, which is kept only when all are found.
+    bin=$(helpers_of "$s" bare_tray xwatch) && break
+    bin=
+done
+[ -n "$bin" ] || fail "no bare_tray and xwatch next to any stage folder; build the bench targets" \
+    "(or set BENCH_BIN)"
 settle=${FOOTPRINT_SETTLE:-30}
 count=${FOOTPRINT_COUNT:-30}
 duration_index=${FOOTPRINT_DURATION:-2}

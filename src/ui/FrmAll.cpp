@@ -23,14 +23,14 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
+#include <optional>
+#include <utility>
 
 namespace {
 // The captions of the commands that start and stop the show: what they do next.
@@ -38,7 +38,16 @@ const QString kStartCaption = QStringLiteral("Start Showing Subliminal Messages"
 const QString kStopCaption = QStringLiteral("Stop");
 } // namespace
 
-FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_store(store)
+struct FrmAll::StartRead
+{
+    std::optional<GoalsPage::Goals> goals;
+    bool programsInFront = false;
+    std::optional<ProgramListRead::Read> programs;
+};
+
+FrmAll::FrmAll(SettingsStore& store, QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_keeper(settings, store),
+      m_startRead(std::make_unique<StartRead>())
 {
     setObjectName(QStringLiteral("frmAll"));
     setWindowTitle(programTitle());
@@ -47,6 +56,44 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     font.setPointSizeF(8);
     setFont(font);
 
+    cmdExit = command(QStringLiteral("E&xit Program"));
+    cmdStart = command(kStartCaption);
+    cmdNext = command(kStartCaption);
+    cmdFont = command(QStringLiteral("Font"));
+
+    showCycle = new ShowCycle(settings, m_store, AppFolder::path(), this);
+    // Every press stores the settings first; a start sends the window away as a close from
+    // its title bar does, also when the show could not start.
+    connect(showCycle, &ShowCycle::aboutToToggle, this, &FrmAll::cmdSaveSettings_Click);
+    connect(showCycle, &ShowCycle::showingChanged, this, &FrmAll::followShow);
+    connect(showCycle, &ShowCycle::startPressed, this, &FrmAll::SendToTray);
+    connect(cmdStart, &QAction::triggered, showCycle, &ShowCycle::cmdStart_Click);
+    connect(cmdNext, &QAction::triggered, showCycle, &ShowCycle::cmdNext_Click);
+    connect(cmdExit, &QAction::triggered, this, &FrmAll::cmdExit_Click);
+    connect(cmdFont, &QAction::triggered, this, &FrmAll::cmdFont_Click);
+
+    m_tray = new TrayPresence(*this);
+    mnuPopUp = m_tray->menu();
+    mnuPop = m_tray->showCommand();
+    mnuExit1 = m_tray->exitCommand();
+    connect(m_tray, &TrayPresence::showRequested, this, &FrmAll::mnuPop_Click);
+    connect(m_tray, &TrayPresence::exitRequested, this, &FrmAll::Unload);
+    qApp->installEventFilter(this);
+}
+
+void FrmAll::followProgramList(bool readAtStart)
+{
+    auto* follower =
+        new ProgramsFollower(*programsPage, new LibraryWatch(LibraryFiles(AppFolder::path())));
+    // A list read at start, well before the page was made, is brought up to date.
+    if (readAtStart)
+        follower->followLibrary(true, {});
+}
+
+void FrmAll::buildWindow()
+{
+    if (m_client)
+        return;
     m_client = new ClientArea(this);
     setCentralWidget(m_client);
 
@@ -54,7 +101,7 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     const QRect pageRect(8, 84, 553, 311);
     programsPage = new ProgramsPage(LibraryFiles(AppFolder::path()), m_client);
     goalsPage = new GoalsPage(AppFolder::path(), m_client);
-    settingsPage = new SettingsPage(settings, m_store, m_client);
+    settingsPage = new SettingsPage(m_keeper, m_client);
     picAbout = new AboutPage(m_client);
     const QList<QWidget*> pages{programsPage, goalsPage, settingsPage, picAbout};
     for (QWidget* page : pages)
@@ -73,18 +120,6 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     picStart = new ImageButton(QStringLiteral("start-showing"), m_client);
     picStart->move(335, 412);
 
-    cmdExit = command(QStringLiteral("E&xit Program"));
-    cmdStart = command(kStartCaption);
-    cmdNext = command(kStartCaption);
-    cmdFont = command(QStringLiteral("Font"));
-
-    showCycle = new ShowCycle(settings, m_store, AppFolder::path(), this);
-    // Every press stores the settings first; a start sends the window away as a close from
-    // its title bar does, also when the show could not start.
-    connect(showCycle, &ShowCycle::aboutToToggle, this, &FrmAll::cmdSaveSettings_Click);
-    connect(showCycle, &ShowCycle::showingChanged, this, &FrmAll::followShow);
-    connect(showCycle, &ShowCycle::startPressed, this, &FrmAll::SendToTray);
-
     connect(picPrograms2, &ImageButton::clicked, this, [this] { ShowPage(programsPage); });
     connect(picGoals, &ImageButton::clicked, this, [this] { ShowPage(goalsPage); });
     connect(picSettings, &ImageButton::clicked, this, [this] { ShowPage(settingsPage); });
@@ -96,22 +131,31 @@ FrmAll::FrmAll(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_s
     connect(programsPage->picStart1(), &ImageButton::clicked, showCycle, &ShowCycle::cmdNext_Click);
     connect(settingsPage->picStartInSettings, &ImageButton::clicked, showCycle,
             &ShowCycle::cmdStart_Click);
-    connect(cmdStart, &QAction::triggered, showCycle, &ShowCycle::cmdStart_Click);
-    connect(cmdNext, &QAction::triggered, showCycle, &ShowCycle::cmdNext_Click);
-    connect(cmdExit, &QAction::triggered, this, &FrmAll::cmdExit_Click);
-    connect(cmdFont, &QAction::triggered, this, &FrmAll::cmdFont_Click);
     connect(settingsPage, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
 
     buildMenus();
-    m_tray = new TrayPresence(*this);
-    mnuPopUp = m_tray->menu();
-    mnuPop = m_tray->showCommand();
-    mnuExit1 = m_tray->exitCommand();
-    connect(m_tray, &TrayPresence::showRequested, this, &FrmAll::mnuPop_Click);
-    connect(m_tray, &TrayPresence::exitRequested, this, &FrmAll::Unload);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_pages = new PageStack(*this, pages);
-    qApp->installEventFilter(this);
+
+    // The pages as start-up left them: what it read, in the order it read it.
+    if (m_startRead->goals)
+        goalsPage->showGoalSlots(*m_startRead->goals);
+    settingsPage->showSettings();
+    if (m_startRead->programsInFront)
+        ShowPage(programsPage);
+    if (m_startRead->programs) {
+        programsPage->showProgramList(std::move(*m_startRead->programs));
+        followProgramList(true);
+    }
+    m_startRead = std::make_unique<StartRead>();
+    followShow(showCycle->isShowing());
+}
+
+void FrmAll::setVisible(bool visible)
+{
+    if (visible)
+        buildWindow();
+    QMainWindow::setVisible(visible);
 }
 
 FrmAll::~FrmAll() = default;
@@ -119,10 +163,10 @@ FrmAll::~FrmAll() = default;
 // A caption's access key works while the window is shown and active, on every page.
 QAction* FrmAll::command(const QString& caption)
 {
-    auto* action = new QAction(caption, m_client);
+    auto* action = new QAction(caption, this);
     action->setShortcut(QKeySequence::mnemonic(caption));
     action->setShortcutContext(Qt::WindowShortcut);
-    m_client->addAction(action);
+    addAction(action);
     return action;
 }
 
@@ -146,10 +190,17 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     // A box of a step below may be open when the program is told to end: the sequence then
     // stops at the next step. Until the settings are loaded that end stores nothing and opens
     // no page (EndSession); from then on EndSession has already unloaded the window.
+    // Each step reads into the pages if the window was shown meanwhile (a second launch while
+    // a box of start-up is open), else for the pages to show once it is.
     // 1. The goal slots.
-    goalsPage->LoadGoalSlots();
+    GoalsPage::Goals goals = GoalsPage::readGoalSlots(AppFolder::path());
+    if (goalsPage)
+        goalsPage->showGoalSlots(goals);
+    else
+        m_startRead->goals = std::move(goals);
     // 2. The lists of the settings page.
-    settingsPage->fillLists();
+    if (settingsPage)
+        settingsPage->fillLists();
     if (ProgramEnd::begun())
         return false;
     // 3. Another instance runs: it comes forward and this one ends without storing anything.
@@ -167,19 +218,28 @@ bool FrmAll::Form_Load(const QStringList& arguments)
         hooks.remindToUpdate();
     if (ProgramEnd::begun())
         return false;
-    ShowPage(programsPage);
+    m_startRead->programsInFront = !programsPage;
+    if (programsPage)
+        ShowPage(programsPage);
     // 6. The log-on launch choice, and the tray box beside it.
-    settingsPage->showLogonLaunch();
-    // 7. The program list, which from then on follows the files as other programs change them.
-    programsPage->LoadProgramList();
-    new ProgramsFollower(*programsPage, new LibraryWatch(LibraryFiles(AppFolder::path())));
+    m_keeper.restoreLogonLaunch();
+    if (settingsPage)
+        settingsPage->showSettings();
+    // 7. The program list, which from the moment it is shown follows the files as other
+    // programs change them.
+    ProgramListRead::Read programs = ProgramListRead::read(LibraryFiles(AppFolder::path()), false);
+    if (programsPage) {
+        programsPage->showProgramList(std::move(programs));
+        followProgramList(false);
+    } else
+        m_startRead->programs = std::move(programs);
     if (ProgramEnd::begun())
         return false;
     // 8. The settings.
     cmdLoadSettings_Click();
     // 9. A log-on launch with the tray box ticked goes straight to the tray.
     const bool logOnLaunch = arguments.join(QLatin1Char(' ')).contains(QLatin1String("/STARTUP"));
-    if (logOnLaunch && settingsPage->chkSysTray->isChecked())
+    if (logOnLaunch && settings.RunAtSysTray)
         SendToTray();
     // 10. A show left running at the last exit starts again.
     if (settings.AutoDisplay)
@@ -187,6 +247,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     if (ProgramEnd::begun())
         return false;
     if (!isInTray() && !isMinimized()) {
+        buildWindow();
         m_tray->centreOnScreen();
         QMainWindow::show();
     }
@@ -205,12 +266,13 @@ void FrmAll::EndSession()
 
 void FrmAll::ShowPage(QWidget* page)
 {
-    m_pages->ShowPage(page);
+    if (m_pages)
+        m_pages->ShowPage(page);
 }
 
 QWidget* FrmAll::frontPage() const
 {
-    return m_pages->front();
+    return m_pages ? m_pages->front() : nullptr;
 }
 
 void FrmAll::followShow(bool showing)
@@ -218,6 +280,8 @@ void FrmAll::followShow(bool showing)
     const QString caption = showing ? kStopCaption : kStartCaption;
     cmdStart->setText(caption);
     cmdNext->setText(caption);
+    if (!m_client)
+        return;
     picStart->setPictureKey(showing ? QStringLiteral("stop-showing")
                                     : QStringLiteral("start-showing"));
     const QString others =
@@ -229,13 +293,15 @@ void FrmAll::followShow(bool showing)
 // The settings commands belong to the settings page; these keep their established names.
 void FrmAll::cmdLoadSettings_Click()
 {
-    settingsPage->loadSettings();
+    m_keeper.load();
+    if (settingsPage)
+        settingsPage->showSettings();
     m_settingsLoaded = true;
 }
 
 void FrmAll::cmdSaveSettings_Click()
 {
-    settingsPage->saveSettings();
+    m_keeper.save();
 }
 
 void FrmAll::cmdFont_Click()
@@ -323,6 +389,9 @@ bool FrmAll::isInTray() const
 
 void FrmAll::SendToTray()
 {
+    // Without a tray the window stays in the taskbar, placed as it will be shown.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        buildWindow();
     m_tray->sendToTray();
     // Nothing shows the pictures while the window is away, and they are quick to paint again.
     if (isHidden())
@@ -336,6 +405,9 @@ QSystemTrayIcon* FrmAll::trayIcon() const
 
 void FrmAll::mnuPop_Click()
 {
-    if (!m_unloaded)
-        m_tray->bringBack();
+    if (m_unloaded)
+        return;
+    // Made before the window is placed in the middle of the screen, at its full size.
+    buildWindow();
+    m_tray->bringBack();
 }

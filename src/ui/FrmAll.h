@@ -1,10 +1,12 @@
 #pragma once
 
 #include "settings/DisplaySettings.h"
+#include "ui/SettingsKeeper.h"
 
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class AboutPage;
 class GoalsPage;
@@ -22,7 +24,10 @@ class TrayPresence;
 
 // The main window `frmAll`: four pages stacked in one rectangle, a toolbar, a menu bar, the
 // show's start/stop buttons, and the tray icon. It lives for the whole run and owns all lasting
-// state; the program ends when it is unloaded and no window is left.
+// state; the program ends when it is unloaded and no window is left. What only the shown window
+// needs (pages, toolbar, menu bar) is made when the window is first shown: a program that
+// starts into the tray, as it does at every log-on, carries none of it until the user asks for
+// the window.
 class FrmAll : public QMainWindow
 {
     Q_OBJECT
@@ -47,6 +52,7 @@ public:
     // Brings a page to the front; the page that was in front stays directly behind it. The
     // keyboard focus goes into the page in front.
     void ShowPage(QWidget* page);
+    // The page in front; none before the window was first shown.
     QWidget* frontPage() const;
 
     // The end of the program, whichever command asks for it (the exit command, the File and
@@ -76,18 +82,19 @@ public:
     SettingsStore& store() const { return m_store; }
     DisplaySettings settings;
 
-    // The pages; their objectNames are the old ones (Picture2, Picture1, Picture3).
-    ProgramsPage* programsPage;
-    GoalsPage* goalsPage;
-    SettingsPage* settingsPage;
-    AboutPage* picAbout;
+    // The pages, the toolbar and the menu bar: null until the window is first shown. The
+    // pages' objectNames are the old ones (Picture2, Picture1, Picture3).
+    ProgramsPage* programsPage = nullptr;
+    GoalsPage* goalsPage = nullptr;
+    SettingsPage* settingsPage = nullptr;
+    AboutPage* picAbout = nullptr;
 
-    ImageButton* picPrograms2;
-    ImageButton* picGoals;
-    ImageButton* picSettings;
-    ImageButton* picHelp;
-    ImageButton* picExit1;
-    ImageButton* picStart;
+    ImageButton* picPrograms2 = nullptr;
+    ImageButton* picGoals = nullptr;
+    ImageButton* picSettings = nullptr;
+    ImageButton* picHelp = nullptr;
+    ImageButton* picExit1 = nullptr;
+    ImageButton* picStart = nullptr;
 
     // Commands without a picture of their own. The captions of cmdStart and cmdNext follow
     // the show: they say what a press does next.
@@ -96,12 +103,12 @@ public:
     QAction* cmdNext;
     QAction* cmdFont;
 
-    QMenu* mnuFile;
-    QAction* mnuExit;
-    QMenu* mnuHelp;
-    QAction* mnuOnline;
-    QAction* mnuVisit;
-    QAction* mnuAbout;
+    QMenu* mnuFile = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuOnline = nullptr;
+    QAction* mnuVisit = nullptr;
+    QAction* mnuAbout = nullptr;
     QMenu* mnuPopUp;
     QAction* mnuPop;
     QAction* mnuExit1;
@@ -110,6 +117,9 @@ public:
     // The font dialog, made when it is first needed: a program that sits in the tray does not
     // carry it (nor the list of every font face in it).
     MessageFontDialog* fontDialog();
+
+    // Every way of showing the window makes its contents first.
+    void setVisible(bool visible) override;
 
 signals:
     // The main window is gone; the program ends once no window of it is left.
@@ -120,12 +130,21 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What start-up read for the pages while they were not made yet.
+    struct StartRead;
+
     QAction* command(const QString& caption);
+    // Makes the pages, the toolbar and the menu bar, showing what start-up has read so far.
+    void buildWindow();
+    // Keeps the program list in step with the library files from now on.
+    void followProgramList(bool readAtStart);
     void buildMenus();
     // Captions and pictures of the start/stop controls.
     void followShow(bool showing);
 
     SettingsStore& m_store;
+    SettingsKeeper m_keeper;
+    std::unique_ptr<StartRead> m_startRead;
     QWidget* m_client = nullptr;
     PageStack* m_pages = nullptr;
     TrayPresence* m_tray = nullptr;

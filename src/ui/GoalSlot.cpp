@@ -1,7 +1,6 @@
 #include "ui/GoalSlot.h"
 
 #include "core/Prompt.h"
-#include "goals/GoalFile.h"
 #include "ui/ImageButton.h"
 
 #include <QAction>
@@ -62,10 +61,9 @@ GoalSlot::GoalSlot(int number, const QString& appFolder, QWidget* page)
     connect(picSave, &ImageButton::clicked, this, &GoalSlot::cmdSaveGoal_Click);
 }
 
-void GoalSlot::LoadGoalSlot()
+void GoalSlot::showGoal(const Produced<GoalFile::Goal>& loaded)
 {
     // A file that cannot be read leaves the box as it was, and start-up goes on.
-    const Produced<GoalFile::Goal> loaded = GoalFile::load(filePath());
     m_utf8 = loaded.value.utf8;
     if (loaded.ok() && !loaded.value.text.isEmpty())
         txtGoalDesc->setPlainText(loaded.value.text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "goals/GoalFile.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -28,8 +30,8 @@ public:
     // key of its caption.
     QAction* cmdSaveGoal;
 
-    // Fills the text box from the slot's file; a missing file is created empty.
-    void LoadGoalSlot();
+    // Fills the text box from the slot's file as read (GoalsPage::readGoalSlots).
+    void showGoal(const Produced<GoalFile::Goal>& loaded);
     void Check_Click();
     void cmdSaveGoal_Click();
     // Whether the caption's access key saves this slot.

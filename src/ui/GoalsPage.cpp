@@ -10,7 +10,8 @@
 
 GoalsPage::GoalsPage(QWidget* parent) : GoalsPage(AppFolder::path(), parent) {}
 
-GoalsPage::GoalsPage(const QString& appFolder, QWidget* parent) : QWidget(parent)
+GoalsPage::GoalsPage(const QString& appFolder, QWidget* parent)
+    : QWidget(parent), m_folder(appFolder)
 {
     setObjectName(QStringLiteral("Picture1"));
     setFixedSize(553, 311);
@@ -53,10 +54,18 @@ GoalsPage::~GoalsPage()
     disconnect(m_focusWatch);
 }
 
-void GoalsPage::LoadGoalSlots()
+GoalsPage::Goals GoalsPage::readGoalSlots(const QString& appFolder)
 {
-    picGoal1->LoadGoalSlot();
-    picGoal2->LoadGoalSlot();
+    Goals goals;
+    goals[0] = GoalFile::load(GoalFile::pathIn(appFolder, 1));
+    goals[1] = GoalFile::load(GoalFile::pathIn(appFolder, 2));
+    return goals;
+}
+
+void GoalsPage::showGoalSlots(const Goals& goals)
+{
+    picGoal1->showGoal(goals[0]);
+    picGoal2->showGoal(goals[1]);
     if (m_files)
         return;
     m_files = new FileFollower(this);
@@ -67,6 +76,15 @@ void GoalsPage::LoadGoalSlots()
         }
     });
     m_files->follow({picGoal1->filePath(), picGoal2->filePath()});
+    // The goals may have been read at start, well before the page was made: a file changed
+    // since then is shown as it is now.
+    for (GoalSlot* slot : {picGoal1, picGoal2})
+        slot->followFile();
+}
+
+void GoalsPage::LoadGoalSlots()
+{
+    showGoalSlots(readGoalSlots(m_folder));
 }
 
 void GoalsPage::focusMoved(QWidget* now)

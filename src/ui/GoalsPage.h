@@ -1,7 +1,10 @@
 #pragma once
 
+#include "goals/GoalFile.h"
+
 #include <QString>
 #include <QWidget>
+#include <array>
 
 class FileFollower;
 class GoalSlot;
@@ -22,6 +25,12 @@ public:
     GoalSlot* picGoal1;
     GoalSlot* picGoal2;
 
+    // Both goal files as read now, slot 1 first; a missing file is created empty. Start-up
+    // reads them before the page is made, and the page shows them when it is.
+    using Goals = std::array<Produced<GoalFile::Goal>, 2>;
+    static Goals readGoalSlots(const QString& appFolder);
+    void showGoalSlots(const Goals& goals);
+
 public slots:
     // Fills both text boxes from their files, slot 1 first. From then on the boxes follow
     // the files as other programs change them.
@@ -30,6 +39,7 @@ public slots:
 private:
     void focusMoved(QWidget* now);
 
+    QString m_folder;
     QMetaObject::Connection m_focusWatch;
     FileFollower* m_files = nullptr;
 };

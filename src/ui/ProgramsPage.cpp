@@ -5,6 +5,7 @@
 #include "library/ProgramNames.h"
 #include "library/RecordFormat.h"
 #include "ui/ImageButton.h"
+#include "ui/ProgramListRead.h"
 #include "ui/ProgramsPanels.h"
 
 #include <QAction>
@@ -127,18 +128,22 @@ void ProgramsPage::LoadProgramList()
         const QScopedValueRollback guard(m_programmatic, true);
         m_programs->setEntries(std::move(list.entries));
     }
-    // Told once a run: the list is built again after every delete.
-    if (!list.selectionRead.ok() && !std::exchange(m_toldSelectionUnreadable, true))
-        tell(QStringLiteral("The ticks of the programs could not be read: the file \"%1\" cannot "
-                            "be read (%2). It is kept as it is, and no tick can be saved until it "
-                            "can be read.")
-                 .arg(nativePath(m_files.selectionPath()), list.selectionRead.why()),
-             Prompt::Icon::Critical);
-    if (!list.selectionRewrite.ok())
-        tell(QStringLiteral("The list of ticked programs was not brought up to date: the file "
-                            "\"%1\" %2. It is kept as it was.")
-                 .arg(nativePath(m_files.selectionPath()), list.selectionRewrite.why()),
-             Prompt::Icon::Critical);
+    ProgramListRead::tellNotRead(m_files, list, m_toldSelectionUnreadable);
+    showFirstProgram();
+}
+
+void ProgramsPage::showProgramList(ProgramListRead::Read read)
+{
+    m_toldSelectionUnreadable = read.toldSelectionUnreadable;
+    {
+        const QScopedValueRollback guard(m_programmatic, true);
+        m_programs->setEntries(std::move(read.entries));
+    }
+    showFirstProgram();
+}
+
+void ProgramsPage::showFirstProgram()
+{
     if (m_programs->count() > 0)
         selectProgram(0);
     lvwDisplayFiles_Click();

@@ -2,6 +2,7 @@
 
 #include "library/FileQueue.h"
 #include "library/LibraryFiles.h"
+#include "ui/ProgramListRead.h"
 
 #include <QString>
 #include <QWidget>
@@ -36,6 +37,9 @@ public:
     // megabytes would hold the window for seconds. A message cut so is still added or kept
     // whole by Add New and Edit as long as the box shows its beginning unchanged.
     static constexpr qsizetype kEditBoxLength = 65536;
+
+    // Shows the program list that start-up read before the page was made.
+    void showProgramList(ProgramListRead::Read read);
 
 public slots:
     void LoadProgramList();
@@ -72,6 +76,7 @@ private:
     // Keeps the lists in step with files that other programs change.
     friend class ProgramsFollower;
 
+    void showFirstProgram();
     // Returns true when the key press was taken by the filter.
     bool txtNewFileName_KeyPress(const QString& typed);
 

@@ -1,23 +1,18 @@
 #include "ui/SettingsPage.h"
 
-#include "core/AppFolder.h"
-#include "core/Prompt.h"
 #include "settings/DisplaySettings.h"
-#include "settings/LogonLaunch.h"
 #include "settings/SettingKeys.h"
-#include "settings/SettingsStore.h"
-#include "settings/StoredSettings.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
+#include "ui/SettingsKeeper.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 namespace {
 QLabel* label(const QString& text, QWidget* parent, const QRect& geometry)
@@ -37,8 +32,8 @@ QRadioButton* option(const SettingKeys::OptionKey& key, int index, QWidget* pare
 }
 } // namespace
 
-SettingsPage::SettingsPage(DisplaySettings& settings, SettingsStore& store, QWidget* parent)
-    : QWidget(parent), m_settings(settings), m_store(store)
+SettingsPage::SettingsPage(SettingsKeeper& keeper, QWidget* parent)
+    : QWidget(parent), m_keeper(keeper), m_settings(keeper.settings())
 {
     setObjectName(QStringLiteral("Picture3"));
     setFixedSize(553, 311);
@@ -117,6 +112,9 @@ SettingsPage::SettingsPage(DisplaySettings& settings, SettingsStore& store, QWid
     run->addButton(optRun);
     run->addButton(optDontRun);
 
+    // Filled before the lists are bound to the settings: a page made after the settings were
+    // loaded must not put their design entries back into them.
+    fillLists();
     connect(cboDispInterval, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_settings.DispInterval = index; });
     connect(cboDispDuration, &QComboBox::currentIndexChanged, this,
@@ -132,16 +130,16 @@ SettingsPage::SettingsPage(DisplaySettings& settings, SettingsStore& store, QWid
     // An option's click runs when it changes from unselected to selected, by the user or by
     // the program; a check box's click runs whenever its tick changes.
     connect(optRun, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
+        if (on && !m_following)
             optRun_Click();
     });
     connect(optDontRun, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
+        if (on && !m_following)
             optDontRun_Click();
     });
-    connect(chkSysTray, &QCheckBox::toggled, this, [this](bool on) {
-        m_settings.RunAtSysTray = on;
-        chkSysTray_Click();
+    connect(chkSysTray, &QCheckBox::toggled, this, [this] {
+        if (!m_following)
+            chkSysTray_Click();
     });
     connect(picFont, &ImageButton::clicked, this, &SettingsPage::fontRequested);
 }
@@ -160,70 +158,43 @@ void SettingsPage::fillLists()
 
 void SettingsPage::showSettings()
 {
+    const QScopedValueRollback guard(m_following, true);
     cboDispInterval->setCurrentIndex(m_settings.DispInterval);
     cboDispDuration->setCurrentIndex(m_settings.DispDuration);
     optMessage[m_settings.RandomMessage == 0 ? 0 : 1]->setChecked(true);
     optLocation[m_settings.RandomLocation == 0 ? 0 : 1]->setChecked(true);
+    (m_settings.RunAtStartup ? optRun : optDontRun)->setChecked(true);
+    chkSysTray->setEnabled(m_settings.RunAtStartup);
+    chkSysTray->setChecked(m_settings.RunAtSysTray);
 }
 
 void SettingsPage::loadSettings()
 {
-    StoredSettings::load(m_store, m_settings);
+    m_keeper.load();
     showSettings();
 }
 
 void SettingsPage::saveSettings()
 {
-    if (const Outcome saved = StoredSettings::save(m_store, m_settings); !saved.ok())
-        tellSettingsNotSaved(saved.why());
-}
-
-void SettingsPage::tellSettingsNotSaved(const QString& why)
-{
-    const QString text = QStringLiteral("The settings could not be saved to the file \"%1\".\n%2")
-                             .arg(QDir::toNativeSeparators(m_store.fileName()), why);
-    qWarning("%s", qPrintable(text));
-    if (m_toldSettingsNotSaved)
-        return;
-    m_toldSettingsNotSaved = true;
-    Prompt::current().ask(text, Prompt::Icon::Critical, Prompt::Buttons::Ok);
-}
-
-void SettingsPage::showLogonLaunch()
-{
-    if (!LogonLaunch::HasRunValue(AppFolder::baseName()))
-        return;
-    optRun->setChecked(true); // runs optRun_Click
-    chkSysTray->setChecked(StoredSettings::loadRunAtSysTray(m_store));
+    m_keeper.save();
 }
 
 void SettingsPage::optRun_Click()
 {
-    updateRunValue(true);
+    m_keeper.writeRunValue(true);
     chkSysTray->setEnabled(true);
     m_settings.RunAtStartup = true;
 }
 
 void SettingsPage::optDontRun_Click()
 {
-    updateRunValue(false);
+    m_keeper.writeRunValue(false);
     chkSysTray->setEnabled(false);
     chkSysTray->setChecked(false); // a change stores its tick at once
     m_settings.RunAtStartup = false;
 }
 
-// Writes or removes the log-on entry; the user is told when it could not be written.
-void SettingsPage::updateRunValue(bool run)
-{
-    const Outcome updated = LogonLaunch::UpdateRunValue(
-        AppFolder::baseName(), QCoreApplication::applicationDirPath(), run);
-    if (!updated.ok())
-        Prompt::current().ask(updated.why(), Prompt::Icon::None, Prompt::Buttons::Ok);
-}
-
 void SettingsPage::chkSysTray_Click()
 {
-    const Outcome saved = StoredSettings::saveRunAtSysTray(m_store, chkSysTray->isChecked());
-    if (!saved.ok())
-        tellSettingsNotSaved(saved.why());
+    m_keeper.setRunAtSysTray(chkSysTray->isChecked());
 }

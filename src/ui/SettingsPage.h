@@ -9,30 +9,28 @@ class QLabel;
 class QRadioButton;
 class QGroupBox;
 class ImageButton;
-class SettingsStore;
+class SettingsKeeper;
 struct DisplaySettings;
 
-// The settings page `settingsPage`. Its controls are the settings in memory: every change on
+// The settings page `settingsPage`. Its controls show the settings in memory: every change on
 // the page goes into DisplaySettings at once and reaches the store at the next save; the
-// log-on launch and the tray box take effect at once. A failure is told here, in a box.
+// log-on launch and the tray box take effect at once.
 class SettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    SettingsPage(DisplaySettings& settings, SettingsStore& store, QWidget* parent = nullptr);
+    explicit SettingsPage(SettingsKeeper& keeper, QWidget* parent = nullptr);
 
-    // Fills the two lists and chooses their design entries.
+    // Fills the two lists and chooses their design entries, which the settings then hold. A new
+    // page has its lists filled, with the settings left as they are.
     void fillLists();
     // Reads the settings from the store and shows them.
     void loadSettings();
-    // Shows what DisplaySettings holds (after loading).
+    // Shows what DisplaySettings holds, the log-on launch choice and the tray box included.
+    // Showing acts on nothing: no entry or setting is written for it.
     void showSettings();
-    // Stores every setting. A failure is told once a run: the settings are saved at every
-    // start and stop of the show as well.
+    // Stores every setting.
     void saveSettings();
-    // The log-on launch choice lives in the log-on entry itself, and the tray box is read
-    // only beside it.
-    void showLogonLaunch();
 
     void optRun_Click();
     void optDontRun_Click();
@@ -58,10 +56,8 @@ signals:
     void fontRequested(); // picFont
 
 private:
-    void updateRunValue(bool run);
-    void tellSettingsNotSaved(const QString& why);
-
+    SettingsKeeper& m_keeper;
     DisplaySettings& m_settings;
-    SettingsStore& m_store;
-    bool m_toldSettingsNotSaved = false;
+    // The controls are being set to what the settings hold; their handlers leave them be.
+    bool m_following = false;
 };

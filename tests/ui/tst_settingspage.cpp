@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/FrmAll.h"
 #include "ui/ImageButton.h"
+#include "ui/SettingsKeeper.h"
 #include "ui/SettingsPage.h"
 
 #include <QCheckBox>
@@ -96,7 +97,8 @@ void TestSettingsPage::captionsAndStartState()
     QTemporaryDir dir;
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
-    SettingsPage page(s, *store);
+    SettingsKeeper keeper(s, *store);
+    SettingsPage page(keeper);
     QCOMPARE(page.Label3->text(), QStringLiteral("Enter your Program Settings here."));
     QCOMPARE(page.picMessageFrequency->title(), QStringLiteral("Message Frequency"));
     QCOMPARE(page.picMessageDisplay->title(), QStringLiteral("Message Display Order"));
@@ -134,7 +136,8 @@ void TestSettingsPage::listsHoldEveryChoice()
     QTemporaryDir dir;
     auto store = SettingsStore::atIniFile(dir.filePath("z.ini"));
     DisplaySettings s;
-    SettingsPage page(s, *store);
+    SettingsKeeper keeper(s, *store);
+    SettingsPage page(keeper);
     page.fillLists();
     QStringList intervals, durations;
     for (int i = 0; i < page.cboDispInterval->count(); ++i)
@@ -181,7 +184,8 @@ void TestSettingsPage::pageChangesReachTheSettings()
     const QString ini = dir.filePath("z.ini");
     auto store = SettingsStore::atIniFile(ini);
     DisplaySettings s;
-    SettingsPage page(s, *store);
+    SettingsKeeper keeper(s, *store);
+    SettingsPage page(keeper);
     page.fillLists();
     page.show();
     if (change == "asWritten")
@@ -214,7 +218,8 @@ void TestSettingsPage::storedSettingsShowOnThePage()
     QVERIFY(store->SaveSetting("Settings", "RandomMessage", "1").ok());
     QVERIFY(store->SaveSetting("Settings", "RandomLocation", "1").ok());
     DisplaySettings s;
-    SettingsPage page(s, *store);
+    SettingsKeeper keeper(s, *store);
+    SettingsPage page(keeper);
     page.fillLists();
     page.loadSettings();
     QCOMPARE(page.cboDispInterval->currentText(), QStringLiteral("15"));

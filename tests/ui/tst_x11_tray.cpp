@@ -1,29 +1,43 @@
 // The tray on a real X server with a tray host: the icon, its tip and menu, the start-up
 // rule for a log-on launch, and coming back from the tray.
+#include "ListRows.h"
 #include "TestFiles.h"
 #include "core/AppFolder.h"
+#include "core/AtomicWrite.h"
 #include "core/Browser.h"
 #include "core/Prompt.h"
 #include "display/ShowCycle.h"
 #include "settings/LogonLaunch.h"
 #include "settings/SettingsStore.h"
 #include "ui/FrmAll.h"
+#include "ui/GoalSlot.h"
+#include "ui/GoalsPage.h"
+#include "ui/ProgramsPage.h"
+#include "ui/SettingsPage.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 using namespace TestFiles;
 
 namespace {
 struct SilentPrompt : Prompt
 {
-    Answer ask(const QString&, Icon, Buttons b) override
+    QStringList asked;
+    Answer ask(const QString& text, Icon, Buttons b) override
     {
+        asked.append(text);
         return b == Buttons::Ok ? Answer::Ok : Answer::No;
     }
 };
@@ -74,6 +88,7 @@ private slots:
     void clicksOnTheIcon_data();
     void clicksOnTheIcon();
     void exitFromTheTray();
+    void windowIsMadeWhenFirstShown();
 
 private:
     std::unique_ptr<FrmAll> startInTray();
@@ -209,13 +224,66 @@ void TestTray::clicksOnTheIcon()
 
 void TestTray::exitFromTheTray()
 {
+    QVERIFY(m_store
+                ->SaveSetting(QStringLiteral("Settings"), QStringLiteral("DispInterval"),
+                              QStringLiteral("3"))
+                .ok());
     auto frm = startInTray();
     QVERIFY(frm);
     frm->mnuExit1->trigger();
     QVERIFY(frm->isUnloaded());
     QVERIFY(!frm->trayIcon()->isVisible());
-    QCOMPARE(m_store->GetSetting(QStringLiteral("Settings"), QStringLiteral("AutoDisplay")),
-             QStringLiteral("True"));
+    // The window was never shown: the settings stored are the ones read at the start.
+    for (const auto& [key, stored] :
+         {std::pair{"AutoDisplay", "True"}, {"DispInterval", "3"}, {"RunAtSysTray", "True"}})
+        QCOMPARE(m_store->GetSetting(QStringLiteral("Settings"), QString::fromLatin1(key)),
+                 QString::fromLatin1(stored));
+}
+
+// A log-on launch into the tray carries none of the window's pages; they are made when the
+// user first asks for the window, and show what the start read, as they would have shown it
+// from the start. Making them acts on nothing: every write fails from then on, and no box
+// says so.
+void TestTray::windowIsMadeWhenFirstShown()
+{
+    const QString app = AppFolder::path();
+    writeFile(app + "/plugins/New.txt", "\"fresh\",#TRUE#\r\n");
+    writeFile(app + "/goal1.txt", "get fit\r\n");
+    for (const auto& [key, stored] :
+         {std::pair{"AutoDisplay", "False"}, {"DispInterval", "3"}, {"RandomLocation", "1"}})
+        QVERIFY(m_store
+                    ->SaveSetting(QStringLiteral("Settings"), QString::fromLatin1(key),
+                                  QString::fromLatin1(stored))
+                    .ok());
+    auto frm = startInTray();
+    QVERIFY(frm);
+    QVERIFY(frm->isInTray());
+    QVERIFY(!frm->centralWidget());
+    QVERIFY(!frm->programsPage && !frm->goalsPage && !frm->settingsPage && !frm->picAbout);
+    // What the start stores, it stored at the start.
+    QCOMPARE(readFile(app + "/FileNames.txt"), "\"Calm\",#TRUE#\r\n\"New\",#FALSE#\r\n");
+    QVERIFY(QFile::exists(app + "/goal2.txt"));
+
+    m_prompt.asked.clear();
+    AtomicWrite::failAtForTests(AtomicWrite::Step::Commit);
+    frm->mnuPop->trigger();
+    AtomicWrite::failAtForTests(AtomicWrite::Step::None);
+    QCOMPARE(m_prompt.asked, QStringList());
+    QVERIFY(frm->isVisible());
+    QCOMPARE(frm->centralWidget()->size(), QSize(570, 447));
+    QCOMPARE(frm->frontPage(), frm->programsPage);
+    const auto* programs = frm->programsPage->findChild<QTreeView*>("lvwDisplayFiles");
+    QCOMPARE(ListRows::texts(programs), (QStringList{"Calm", "New"}));
+    QCOMPARE(ListRows::ticks(programs), (QList<bool>{true, false}));
+    QCOMPARE(frm->programsPage->findChild<QLineEdit*>("txtEditText")->text(), "breathe");
+    QCOMPARE(frm->goalsPage->picGoal1->txtGoalDesc->toPlainText(), "get fit");
+    frm->ShowPage(frm->settingsPage); // as the user sees the settings
+    const SettingsPage* settings = frm->settingsPage;
+    QCOMPARE(settings->cboDispInterval->currentText(), "15");
+    QVERIFY(settings->optLocation[1]->isChecked());
+    QVERIFY(settings->optRun->isChecked());
+    QVERIFY(settings->chkSysTray->isEnabled());
+    QVERIFY(settings->chkSysTray->isChecked());
 }
 
 QTEST_MAIN(TestTray)
