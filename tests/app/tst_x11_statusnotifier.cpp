@@ -423,7 +423,7 @@ bool TestStatusNotifier::ownedByProgram(const QString& service)
     return pid.isValid() && qint64(pid.value()) == m_program.processId();
 }
 
-// Hovering the icon shows "Recent"; its menu holds "Show" and "Exit", in that order.
+// Hovering the icon shows "Recent"; its menu holds "Show" first and "Exit" last.
 void TestStatusNotifier::theIconHasTheTipAndTheMenu()
 {
     const QString service = startInTray();
@@ -454,7 +454,14 @@ void TestStatusNotifier::theIconHasTheTipAndTheMenu()
     QStringList labels;
     for (const MenuEntry& entry : menuOf(service))
         labels << entry.label;
-    QCOMPARE(labels, QStringList({QStringLiteral("Show"), QStringLiteral("Exit")}));
+    // The pause and hold commands lie between the two (a shown window has the show stopped,
+    // and "Resume" is there only during a pause).
+    QCOMPARE(
+        labels,
+        QStringList({QStringLiteral("Show"), QStringLiteral("Pause for 15 minutes"),
+                     QStringLiteral("Pause for 1 hour"), QStringLiteral("Pause until I resume"),
+                     QStringLiteral("Hold while a full-screen window is active"),
+                     QStringLiteral("Hold during Do Not Disturb"), QStringLiteral("Exit")}));
 }
 
 void TestStatusNotifier::theWindowComesBack_data()
