@@ -104,7 +104,9 @@ void FrmDisp::loadDesign()
     m_endAt.reset();
     m_waitForPixels = false;
     m_label->setText(QStringLiteral("Test"));
-    dressLabel(designFont(), Qt::black);
+    // Dressed but not laid out: laying out "Test" would load the design face's glyphs, which
+    // a window waiting for its next message never draws.
+    setLook(designFont(), Qt::black);
     m_label->move(2, 2);
     resize(Placement::kDesignSize);
     m_designed = true;
@@ -113,11 +115,16 @@ void FrmDisp::loadDesign()
 void FrmDisp::dressLabel(const QFont& font, const QColor& color)
 {
     m_designed = false;
+    setLook(font, color);
+    m_label->adjustSize();
+}
+
+void FrmDisp::setLook(const QFont& font, const QColor& color)
+{
     m_label->setFont(font);
     QPalette palette = m_label->palette();
     palette.setColor(QPalette::WindowText, color);
     m_label->setPalette(palette);
-    m_label->adjustSize();
 }
 
 void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& settings)

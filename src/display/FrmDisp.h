@@ -69,6 +69,7 @@ protected:
 
 private:
     void loadDesign();
+    void setLook(const QFont& font, const QColor& color);
     void startDuration();
     void durationEnded();
 
