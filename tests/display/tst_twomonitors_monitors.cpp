@@ -1,3 +1,4 @@
+#include "PauseRig.h"
 #include "display/FrmDisp.h"
 #include "display/RandomSource.h"
 #include "settings/DisplaySettings.h"
@@ -25,6 +26,8 @@ private slots:
     void places_data();
     void places();
     void extraWindowsOnlyForEveryMonitor();
+    void theChoiceReachesTheShow_data();
+    void theChoiceReachesTheShow();
     void cleanup();
     void cleanupTestCase();
 
@@ -251,6 +254,44 @@ void TestTwoMonitorsMonitors::extraWindowsOnlyForEveryMonitor()
     QCOMPARE(serverWindows(false).size(), alone + 1);
     m_flash.showOn(ShowChoices::PrimaryMonitor);
     QTRY_COMPARE(serverWindows(false).size(), alone);
+}
+
+// The choice made through the show's hold is the one its messages follow, from the next one
+// on, also while the show runs.
+void TestTwoMonitorsMonitors::theChoiceReachesTheShow_data()
+{
+    QTest::addColumn<int>("before"); // chosen before the start
+    QTest::addColumn<int>("during"); // chosen while the show runs, or -1
+    QTest::addColumn<QList<QRect>>("on");
+    QTest::newRow("primary") << int(ShowChoices::PrimaryMonitor) << -1 << QList<QRect>{kPrimary};
+    QTest::newRow("pointer's") << int(ShowChoices::PointerMonitor) << -1 << QList<QRect>{kLeft};
+    QTest::newRow("every") << int(ShowChoices::EveryMonitor) << -1 << QList<QRect>{kLeft, kPrimary};
+    QTest::newRow("every, then the pointer's")
+        << int(ShowChoices::EveryMonitor) << int(ShowChoices::PointerMonitor)
+        << QList<QRect>{kLeft};
+    QTest::newRow("primary, then every")
+        << int(ShowChoices::PrimaryMonitor) << int(ShowChoices::EveryMonitor)
+        << QList<QRect>{kLeft, kPrimary};
+}
+
+void TestTwoMonitorsMonitors::theChoiceReachesTheShow()
+{
+    QFETCH(int, before);
+    QFETCH(int, during);
+    QFETCH(QList<QRect>, on);
+    movePointer(kLeft.center());
+    PauseRig rig(QDateTime::currentDateTime());
+    QVERIFY(rig.hold->setShowMessagesOn(before).ok());
+    rig.start();
+    if (during >= 0)
+        QVERIFY(rig.hold->setShowMessagesOn(during).ok());
+    rig.cycle->Timer1_Timer();
+    QList<QRect> shown;
+    QTRY_COMPARE((shown = serverWindows()).size(), on.size());
+    for (qsizetype i = 0; i < on.size(); ++i)
+        QVERIFY2(on[i].contains(shown[i]), qPrintable(describe(shown)));
+    rig.cycle->displayWindow()->Timer1_Timer();
+    QTRY_VERIFY(serverWindows().isEmpty());
 }
 
 void TestTwoMonitorsMonitors::cleanup()
