@@ -1,6 +1,6 @@
+#include "ChosenRandom.h"
 #include "PauseRig.h"
 #include "display/FrmDisp.h"
-#include "display/RandomSource.h"
 #include "settings/DisplaySettings.h"
 #include "settings/ShowChoices.h"
 
@@ -44,18 +44,6 @@ private:
 namespace {
 const QRect kLeft(0, 0, 1280, 1024);
 const QRect kPrimary(1280, 256, 1024, 768);
-
-// Hands out the values the test chose, in the order they are drawn.
-class ChosenRandom : public RandomSource
-{
-public:
-    explicit ChosenRandom(QList<double> values) : m_values(std::move(values)) {}
-    double next() override { return m_values.isEmpty() ? 0.0 : m_values.takeFirst(); }
-    qsizetype left() const { return m_values.size(); }
-
-private:
-    QList<double> m_values;
-};
 
 template <typename T> auto owned(T* reply)
 {
