@@ -40,9 +40,8 @@ public:
         QRect area;
         QImage picture;
     };
-    // Shows `picture` at `area`, above every other window.
-    void show(const QRect& area, const QImage& picture) { show({Piece{area, picture}}); }
-    // Shows each piece in a window of its own, all at once.
+    // Shows each picture at its area, above every other window, in a window of its own: all
+    // appear at once.
     void show(const std::vector<Piece>& pieces);
     // Takes the pictures off the screen at once.
     void hide();
