@@ -8,7 +8,9 @@
 #include "display/ScreenCut.h"
 #include "display/X11Flash.h"
 #include "settings/DisplaySettings.h"
+#include "settings/ShowChoices.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -127,32 +129,89 @@ void FrmDisp::setLook(const QFont& font, const QColor& color)
     m_label->setPalette(palette);
 }
 
-void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& settings)
+void FrmDisp::showOn(int monitors)
 {
-    m_designed = false;
-    const QSize screen = Screen::current().size();
+    m_monitors = monitors;
+    // Windows for further monitors are kept only while they may be needed; a message on the
+    // screen keeps them until it goes.
+    if (m_flash && monitors != ShowChoices::EveryMonitor && !m_flash->isShown())
+        m_flash->dropExtraWindows();
+}
+
+QList<QRect> FrmDisp::targetMonitors() const
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QScreen* first = primary;
+    if (m_monitors == ShowChoices::PointerMonitor)
+        if (const QScreen* pointed = QGuiApplication::screenAt(QCursor::pos()))
+            first = pointed;
+    // The primary screen's size is the one a test may set in its place.
+    const auto area = [primary](const QScreen* screen) {
+        if (screen == primary)
+            return QRect(primary ? primary->geometry().topLeft() : QPoint(),
+                         Screen::current().size());
+        return screen->geometry();
+    };
+    QList<QRect> monitors{area(first)};
+    if (m_flash && m_monitors == ShowChoices::EveryMonitor)
+        for (const QScreen* screen : QGuiApplication::screens())
+            if (screen != first)
+                monitors << area(screen);
+    return monitors;
+}
+
+QSize FrmDisp::largestRoom() const
+{
+    // The pointer may move to another monitor before the message shows.
+    QSize room = Screen::current().size();
+    if (m_monitors != ShowChoices::PrimaryMonitor)
+        for (const QScreen* screen : QGuiApplication::screens())
+            room = room.expandedTo(screen->size());
+    return room;
+}
+
+void FrmDisp::fitLabel(const QString& text, const QSize& room)
+{
     const QSize border(2 * kBorder, 2 * kBorder);
-    m_label->setText(ScreenCut::fit(text, m_label->fontMetrics(), screen - border));
+    m_label->setText(ScreenCut::fit(text, m_label->fontMetrics(), room - border));
     m_label->adjustSize();
     // What the cut leaves is measured the label's way to within a pixel; the window never
     // grows past the screen.
-    m_label->resize(m_label->size().boundedTo(screen));
+    m_label->resize(m_label->size().boundedTo(room));
     m_label->move(0, 0);
+}
 
-    // Places are on the primary screen, which need not start at the desktop's origin.
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QPoint origin = primary ? primary->geometry().topLeft() : QPoint();
-    QPoint place;
+void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& settings)
+{
+    m_designed = false;
+    // Places are on the chosen monitor, which need not start at the desktop's origin.
+    const QList<QRect> monitors = targetMonitors();
+    // The random numbers are drawn once, vertical first, then horizontal: the order the
+    // generator is drawn in. Every monitor takes its place from the same two.
+    double rVertical = 0;
+    double rHorizontal = 0;
     if (settings.RandomLocation == 0) {
-        // Vertical first, then horizontal: the order the generator is drawn in.
-        const double rVertical = RandomSource::current().next();
-        const double rHorizontal = RandomSource::current().next();
-        place = Placement::random(screen, rVertical, rHorizontal);
-    } else {
-        place = Placement::centre(screen, m_label->size());
+        rVertical = RandomSource::current().next();
+        rHorizontal = RandomSource::current().next();
     }
+    const auto place = [&](const QRect& monitor) {
+        const QPoint at = settings.RandomLocation == 0
+                              ? Placement::random(monitor.size(), rVertical, rHorizontal)
+                              : Placement::centre(monitor.size(), m_label->size());
+        return QRect(monitor.topLeft() + at, m_label->size());
+    };
+    // The further monitors first, so the window is left as it shows on the first one.
+    std::vector<X11Flash::Piece> pieces(1);
+    for (qsizetype i = 1; i < monitors.size(); ++i) {
+        fitLabel(text, monitors[i].size());
+        setGeometry(place(monitors[i]));
+        QImage picture(size(), QImage::Format_RGB32);
+        render(&picture);
+        pieces.push_back({geometry(), std::move(picture)});
+    }
+    fitLabel(text, monitors.front().size());
     // Placed and fitted in one step: one request to the window system, not two.
-    setGeometry(QRect(origin + place, m_label->size()));
+    setGeometry(place(monitors.front()));
 
     m_durationMs = settings.DispDuration >= 0 && settings.DispDuration < DurationChoices::count
                        ? settings.durationMs()
@@ -163,8 +222,9 @@ void FrmDisp::PresentMessage(const QString& text, const DisplaySettings& setting
     if (m_flash) {
         QImage picture(size(), QImage::Format_RGB32);
         render(&picture);
+        pieces.front() = {geometry(), std::move(picture)};
         m_waitForPixels = true;
-        m_flash->show(geometry(), picture);
+        m_flash->show(pieces);
         // Should the server never report the window's pixels (a window wholly off its
         // screens gets no exposure), the message still ends and the show goes on.
         if (m_durationMs >= 0)
@@ -220,9 +280,11 @@ void FrmDisp::changeEvent(QEvent* event)
 void FrmDisp::Unload()
 {
     m_durationClock.stop();
-    if (m_flash)
+    if (m_flash) {
         m_flash->hide();
-    else if (QWidget::isVisible())
+        if (m_monitors != ShowChoices::EveryMonitor)
+            m_flash->dropExtraWindows();
+    } else if (QWidget::isVisible())
         hide();
     loadDesign();
 }

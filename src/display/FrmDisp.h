@@ -44,6 +44,14 @@ public:
     // are on the screen; -1 when it stays until the show stops.
     int duration() const { return m_durationMs; }
 
+    // Where messages show (ShowChoices::Monitors): on the primary monitor, on the monitor with
+    // the mouse pointer, or on every monitor, the same message at the same place relative to
+    // each, cut to each, shown and hidden together. Every monitor is an X11 window's gift;
+    // elsewhere it means the primary monitor.
+    void showOn(int monitors);
+    // The largest room a message may be cut to where it shows now.
+    QSize largestRoom() const;
+
     // Dresses the label in the whole message font and its colour.
     void dressLabel(const QFont& font, const QColor& color);
     // Shows `text`: placed at the centre or at a random place, fitted to the text (cut to
@@ -70,6 +78,10 @@ protected:
 private:
     void loadDesign();
     void setLook(const QFont& font, const QColor& color);
+    // The monitors the next message shows on, the primary (or the pointer's) first.
+    QList<QRect> targetMonitors() const;
+    // Fits the label to `text` cut to `room`.
+    void fitLabel(const QString& text, const QSize& room);
     void startDuration();
     void durationEnded();
 
@@ -85,4 +97,5 @@ private:
     // How long past its duration a message waits for its pixels before it ends unseen.
     static constexpr int kExposeGraceMs = 1000;
     bool m_designed = false;
+    int m_monitors = 0;
 };

@@ -3,7 +3,7 @@
 #include <QPoint>
 #include <QSize>
 
-// Where the display window goes, in device-independent pixels of the primary screen.
+// Where the display window goes, in device-independent pixels of the monitor it shows on.
 class Placement
 {
 public:

@@ -1,6 +1,5 @@
 #include "display/ShowCycle.h"
 
-#include "core/Screen.h"
 #include "display/FrmDisp.h"
 #include "display/RandomSource.h"
 #include "library/LibraryFiles.h"
@@ -163,9 +162,17 @@ void ShowCycle::prepareWindow()
     if (m_disp || m_pool.isEmpty())
         return;
     m_disp = new FrmDisp;
+    m_disp->showOn(m_monitors);
     // Gone first, then the pause: the next message comes one full interval after this one
     // vanished.
     connect(m_disp, &FrmDisp::messageEnded, this, &ShowCycle::enablePacingClock);
+}
+
+void ShowCycle::showOn(int monitors)
+{
+    m_monitors = monitors;
+    if (m_disp)
+        m_disp->showOn(monitors);
 }
 
 void ShowCycle::unloadDisplayWindow()
@@ -205,7 +212,7 @@ void ShowCycle::Timer1_Timer()
     // Only what can reach the screen is decoded. The reach is taken generously, from the whole
     // screen and twice the lines, as the label may settle the font a little differently.
     ScreenCut::Reach reach =
-        ScreenCut::reach(QFontMetrics(m_settings.messageFont()), Screen::current().size());
+        ScreenCut::reach(QFontMetrics(m_settings.messageFont()), m_disp->largestRoom());
     reach.lines = reach.lines * 2 + 1;
     m_disp->PresentMessage(m_pool.at(index, reach), m_settings);
     m_pacingClock.stop();

@@ -47,6 +47,8 @@ public:
     // later.
     void setBeatHold(std::function<bool()> held) { m_held = std::move(held); }
     QTimer& pacingClock() { return m_pacingClock; }
+    // Where the messages show (ShowChoices::Monitors), from the next one on.
+    void showOn(int monitors);
     // The display window, made when the show first starts and used for every message; it is
     // visible while a message is on the screen. nullptr before the first start.
     FrmDisp* displayWindow() const;
@@ -90,4 +92,5 @@ private:
     qint32 m_next = 0;
     QTimer m_pacingClock;
     QPointer<FrmDisp> m_disp;
+    int m_monitors = 0;
 };

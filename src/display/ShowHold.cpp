@@ -119,6 +119,13 @@ Outcome ShowHold::setHoldDuringDoNotDisturb(bool hold)
     return store(changed);
 }
 
+Outcome ShowHold::setShowMessagesOn(int monitors)
+{
+    ShowChoices changed = m_choices;
+    changed.ShowMessagesOn = monitors;
+    return store(changed);
+}
+
 Outcome ShowHold::store(ShowChoices changed)
 {
     if (const Outcome saved = StoredSettings::saveChoices(m_store, changed); !saved.ok())
@@ -135,6 +142,7 @@ void ShowHold::follow()
     else if (!m_fullScreen)
         m_fullScreen = std::make_unique<FullScreenWatch>();
     m_doNotDisturb->follow(m_choices.HoldDuringDoNotDisturb);
+    m_cycle.showOn(m_choices.ShowMessagesOn);
 }
 
 bool ShowHold::doNotDisturbAvailable() const

@@ -45,6 +45,7 @@ public:
     // taken.
     Outcome setHoldWhileFullScreen(bool hold);
     Outcome setHoldDuringDoNotDisturb(bool hold);
+    Outcome setShowMessagesOn(int monitors);
     // Where the choices are stored, for telling that they could not be.
     QString storeFileName() const;
     // Whether the desktop tells its Do Not Disturb state (known once doNotDisturbFound() was

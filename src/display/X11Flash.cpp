@@ -127,19 +127,12 @@ std::unique_ptr<X11Flash> X11Flash::open(const QString& title)
         return nullptr;
     }
     std::unique_ptr<X11Flash> flash(new X11Flash(c, depth));
-
-    flash->m_window = xcb_generate_id(c);
-    const std::array<quint32, 4> values{XCB_BACK_PIXMAP_NONE, 0, 1, XCB_EVENT_MASK_EXPOSURE};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, flash->m_window, screen->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                      XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
-                          XCB_CW_EVENT_MASK,
-                      values.data());
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
-                         flash->m_window, 0, 0, 0, nullptr);
-    nameWindow(c, flash->m_window, title);
+    flash->m_root = screen->root;
+    flash->m_visual = screen->root_visual;
+    flash->m_title = title;
+    flash->m_windows.push_back(flash->makeWindow());
     flash->m_gc = xcb_generate_id(c);
-    xcb_create_gc(c, flash->m_gc, flash->m_window, 0, nullptr);
+    xcb_create_gc(c, flash->m_gc, flash->m_windows.front(), 0, nullptr);
     // A screen-sized picture is more than one request may carry: it goes in bands of rows.
     flash->m_maxRequestBytes = std::size_t(xcb_get_maximum_request_length(c)) * 4 - 64;
     xcb_flush(c);
@@ -152,6 +145,32 @@ std::unique_ptr<X11Flash> X11Flash::open(const QString& title)
     return flash;
 }
 
+quint32 X11Flash::makeWindow()
+{
+    xcb_connection_t* c = m_connection;
+    const xcb_window_t window = xcb_generate_id(c);
+    const std::array<quint32, 4> values{XCB_BACK_PIXMAP_NONE, 0, 1, XCB_EVENT_MASK_EXPOSURE};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, m_visual,
+                      XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                          XCB_CW_EVENT_MASK,
+                      values.data());
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         window, 0, 0, 0, nullptr);
+    nameWindow(c, window, m_title);
+    return window;
+}
+
+void X11Flash::dropExtraWindows()
+{
+    if (m_windows.size() < 2)
+        return;
+    for (std::size_t i = 1; i < m_windows.size(); ++i)
+        xcb_destroy_window(m_connection, m_windows[i]);
+    m_windows.resize(1);
+    xcb_flush(m_connection);
+}
+
 X11Flash::~X11Flash()
 {
     m_events.reset();
@@ -159,34 +178,48 @@ X11Flash::~X11Flash()
     xcb_disconnect(m_connection);
 }
 
-void X11Flash::show(const QRect& area, const QImage& picture)
+void X11Flash::show(const std::vector<Piece>& pieces)
 {
     xcb_connection_t* c = m_connection;
-    const auto width = quint16(area.width());
-    const auto height = quint16(area.height());
-    const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    xcb_create_pixmap(c, quint8(m_depth), pixmap, m_window, width, height);
-    const auto rowBytes = std::size_t(picture.bytesPerLine());
-    const int bandRows = int(std::max<std::size_t>(1, m_maxRequestBytes / rowBytes));
-    for (int y = 0; y < height; y += bandRows) {
-        const int rows = std::min(bandRows, height - y);
-        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_gc, width, quint16(rows), 0,
-                      qint16(y), 0, quint8(m_depth), quint32(rowBytes * std::size_t(rows)),
-                      picture.constScanLine(y));
+    // A window made here asks the server for its names' atoms: before the pictures go, so the
+    // maps still leave in one write.
+    while (m_windows.size() < pieces.size())
+        m_windows.push_back(makeWindow());
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const QRect& area = pieces[i].area;
+        const QImage& picture = pieces[i].picture;
+        const xcb_window_t window = m_windows[i];
+        const auto width = quint16(area.width());
+        const auto height = quint16(area.height());
+        const xcb_pixmap_t pixmap = xcb_generate_id(c);
+        xcb_create_pixmap(c, quint8(m_depth), pixmap, window, width, height);
+        const auto rowBytes = std::size_t(picture.bytesPerLine());
+        const int bandRows = int(std::max<std::size_t>(1, m_maxRequestBytes / rowBytes));
+        for (int y = 0; y < height; y += bandRows) {
+            const int rows = std::min(bandRows, height - y);
+            xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_gc, width, quint16(rows), 0,
+                          qint16(y), 0, quint8(m_depth), quint32(rowBytes * std::size_t(rows)),
+                          picture.constScanLine(y));
+        }
+        xcb_change_window_attributes(c, window, XCB_CW_BACK_PIXMAP, &pixmap);
+        // The window holds the picture as long as it needs it.
+        xcb_free_pixmap(c, pixmap);
+        // Placed, fitted and brought above the windows shown since the last message in one
+        // request.
+        const std::array<quint32, 5> geometry{quint32(area.x()), quint32(area.y()), width, height,
+                                              XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(c, window,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                             geometry.data());
     }
-    xcb_change_window_attributes(c, m_window, XCB_CW_BACK_PIXMAP, &pixmap);
-    // The window holds the picture as long as it needs it.
-    xcb_free_pixmap(c, pixmap);
-    // Placed, fitted and brought above the windows shown since the last message in one
-    // request.
-    const std::array<quint32, 5> geometry{quint32(area.x()), quint32(area.y()), width, height,
-                                          XCB_STACK_MODE_ABOVE};
-    xcb_configure_window(c, m_window,
-                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                             XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
-                         geometry.data());
-    m_mapSequence = quint16(xcb_map_window(c, m_window).sequence);
-    m_shown = true;
+    // The maps go last, together: every picture appears at the same moment.
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const quint16 sequence = quint16(xcb_map_window(c, m_windows[i]).sequence);
+        if (i == 0)
+            m_mapSequence = sequence;
+    }
+    m_shown = pieces.size();
     m_exposed = false;
     xcb_flush(c);
     // A write that had to wait for the server may have read its events already.
@@ -195,12 +228,14 @@ void X11Flash::show(const QRect& area, const QImage& picture)
 
 void X11Flash::hide()
 {
-    if (!m_shown)
+    if (m_shown == 0)
         return;
-    m_shown = false;
-    xcb_unmap_window(m_connection, m_window);
     const quint32 none = XCB_BACK_PIXMAP_NONE;
-    xcb_change_window_attributes(m_connection, m_window, XCB_CW_BACK_PIXMAP, &none);
+    for (std::size_t i = 0; i < m_shown; ++i)
+        xcb_unmap_window(m_connection, m_windows[i]);
+    for (std::size_t i = 0; i < m_shown; ++i)
+        xcb_change_window_attributes(m_connection, m_windows[i], XCB_CW_BACK_PIXMAP, &none);
+    m_shown = 0;
     // Sent now: the message leaves the screen on time.
     xcb_flush(m_connection);
 }
@@ -215,7 +250,7 @@ void X11Flash::takeEvents(bool readSocket)
         // Sequence numbers wrap at 16 bits: "at or after the map" is a difference below half.
         const bool sinceMap = quint16(event->sequence - m_mapSequence) < 0x8000;
         std::free(event);
-        if (expose && sinceMap && m_shown && !m_exposed) {
+        if (expose && sinceMap && m_shown > 0 && !m_exposed) {
             m_exposed = true;
             emit exposed();
         }
@@ -238,9 +273,16 @@ std::unique_ptr<X11Flash> X11Flash::open(const QString&)
 
 X11Flash::~X11Flash() = default;
 
-void X11Flash::show(const QRect&, const QImage&) {}
+quint32 X11Flash::makeWindow()
+{
+    return 0;
+}
+
+void X11Flash::show(const std::vector<Piece>&) {}
 
 void X11Flash::hide() {}
+
+void X11Flash::dropExtraWindows() {}
 
 void X11Flash::takeEvents(bool) {}
 

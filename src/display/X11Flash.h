@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QRect>
 #include <memory>
+#include <vector>
 
-class QImage;
 class QSocketNotifier;
 struct xcb_connection_t;
 
@@ -19,6 +20,10 @@ struct xcb_connection_t;
 // focuses it; it tells the manager it takes no input focus, and its input shape is empty, so
 // a click where it shows goes to the window below it. Its finished picture is its background,
 // set before each map: the server shows the message whole from its first moment.
+//
+// A message shown on several monitors at once takes a window for each, all on this one
+// connection: they are mapped in one write and unmapped in one write. The windows beyond the
+// first are made when first needed and kept until dropped.
 class X11Flash : public QObject
 {
     Q_OBJECT
@@ -29,11 +34,20 @@ public:
     static std::unique_ptr<X11Flash> open(const QString& title);
     ~X11Flash() override;
 
-    // Shows `picture` (32-bit RGB, the size of `area`) at `area`, above every other window.
-    void show(const QRect& area, const QImage& picture);
-    // Takes the picture off the screen at once.
+    // A picture (32-bit RGB, the size of `area`) and where it goes.
+    struct Piece
+    {
+        QRect area;
+        QImage picture;
+    };
+    // Shows each picture at its area, above every other window, in a window of its own: all
+    // appear at once.
+    void show(const std::vector<Piece>& pieces);
+    // Takes the pictures off the screen at once.
     void hide();
-    bool isShown() const { return m_shown; }
+    bool isShown() const { return m_shown > 0; }
+    // Lets go of the windows beyond the first; none of them may be on the screen.
+    void dropExtraWindows();
 
 signals:
     // The picture shown last is on the screen.
@@ -41,17 +55,23 @@ signals:
 
 private:
     X11Flash(xcb_connection_t* connection, int depth);
+    quint32 makeWindow();
     // Handles the events that came, read from the connection's socket or only those already
     // read with a reply or during a write.
     void takeEvents(bool readSocket);
 
     xcb_connection_t* m_connection;
-    quint32 m_window = 0;
+    // The first window, then those made for further monitors.
+    std::vector<quint32> m_windows;
     quint32 m_gc = 0;
     int m_depth;
+    quint32 m_root = 0;
+    quint32 m_visual = 0;
+    QString m_title;
     std::size_t m_maxRequestBytes = 0;
     std::unique_ptr<QSocketNotifier> m_events;
-    bool m_shown = false;
+    // How many windows show a picture.
+    std::size_t m_shown = 0;
     bool m_exposed = false;
     // The sequence number of the last map: an exposure reported before it belongs to an
     // earlier message.

@@ -157,6 +157,12 @@ inline constexpr std::tuple choices{
     TrueFalseKeyOf<ShowChoices>{.name = "HoldDuringDoNotDisturb",
                                 .field = &ShowChoices::HoldDuringDoNotDisturb,
                                 .design = true},
+    // A number out of range reads as the primary monitor.
+    WholeKeyOf<ShowChoices>{.name = "ShowMessagesOn",
+                            .field = &ShowChoices::ShowMessagesOn,
+                            .design = ShowChoices::PrimaryMonitor,
+                            .low = ShowChoices::PrimaryMonitor,
+                            .high = ShowChoices::EveryMonitor},
 };
 
 } // namespace SettingKeys

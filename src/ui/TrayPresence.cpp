@@ -4,6 +4,7 @@
 #include "display/ShowHold.h"
 #include "ui/Pictures.h"
 
+#include <QActionGroup>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
@@ -149,6 +150,8 @@ void TrayPresence::offerHold(ShowHold& hold)
     m_menu->insertSeparator(m_exit);
     QAction* fullScreen = add(QStringLiteral("Hold while a full-screen window is active"));
     QAction* doNotDisturb = add(QStringLiteral("Hold during Do Not Disturb"));
+    auto* monitors = new QMenu(QStringLiteral("Show messages on"), m_menu);
+    m_menu->insertMenu(m_exit, monitors);
     m_menu->insertSeparator(m_exit);
 
     using std::chrono::minutes;
@@ -178,16 +181,14 @@ void TrayPresence::offerHold(ShowHold& hold)
                 return;
             const QSignalBlocker quiet(action);
             action->setChecked(!on);
-            Prompt::current().ask(
-                QStringLiteral("The choice could not be saved to the file \"%1\".\n%2")
-                    .arg(QDir::toNativeSeparators(m_hold->storeFileName()), stored.why()),
-                Prompt::Icon::Critical, Prompt::Buttons::Ok);
+            tellNotStored(stored);
         });
     };
     choice(fullScreen, hold.choices().HoldWhileFullScreen,
            [&hold](bool on) { return hold.setHoldWhileFullScreen(on); });
     choice(doNotDisturb, hold.choices().HoldDuringDoNotDisturb,
            [&hold](bool on) { return hold.setHoldDuringDoNotDisturb(on); });
+    offerMonitors(*monitors, hold);
     fullScreen->setEnabled(ShowHold::fullScreenAvailable());
     // Shown disabled until the desktop has told whether it has a Do Not Disturb.
     const auto followDesktop = [doNotDisturb, &hold] {
@@ -195,4 +196,36 @@ void TrayPresence::offerHold(ShowHold& hold)
     };
     connect(&hold, &ShowHold::doNotDisturbFound, this, followDesktop);
     followDesktop();
+}
+
+// The tick goes with the choice in force: one that could not be stored is told, and the tick
+// goes back.
+void TrayPresence::offerMonitors(QMenu& menu, ShowHold& hold)
+{
+    auto* group = new QActionGroup(&menu);
+    group->setExclusive(true);
+    const std::pair<const char*, int> options[] = {
+        {"The primary monitor", ShowChoices::PrimaryMonitor},
+        {"The monitor with the mouse pointer", ShowChoices::PointerMonitor},
+        {"Every monitor", ShowChoices::EveryMonitor}};
+    for (const auto& [caption, monitors] : options) {
+        QAction* option = menu.addAction(QString::fromLatin1(caption));
+        option->setCheckable(true);
+        option->setData(monitors);
+        option->setChecked(hold.choices().ShowMessagesOn == monitors);
+        group->addAction(option);
+    }
+    connect(group, &QActionGroup::triggered, this, [this, group, &hold](QAction* option) {
+        if (const Outcome stored = hold.setShowMessagesOn(option->data().toInt()); !stored.ok())
+            tellNotStored(stored);
+        for (QAction* each : group->actions())
+            each->setChecked(hold.choices().ShowMessagesOn == each->data().toInt());
+    });
+}
+
+void TrayPresence::tellNotStored(const Outcome& stored)
+{
+    Prompt::current().ask(QStringLiteral("The choice could not be saved to the file \"%1\".\n%2")
+                              .arg(QDir::toNativeSeparators(m_hold->storeFileName()), stored.why()),
+                          Prompt::Icon::Critical, Prompt::Buttons::Ok);
 }

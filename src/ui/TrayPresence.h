@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class Outcome;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -27,8 +28,8 @@ public:
 
     // Adds, between "Show" and "Exit", the pause commands ("Pause for 15 minutes", "Pause for
     // 1 hour", "Pause until I resume", and "Resume" while paused; the pauses only while the
-    // show runs) and the two hold choices as ticks. The tip then tells a pause's end:
-    // "Recent - paused until 14:35".
+    // show runs), the two hold choices as ticks, and the submenu "Show messages on" with its
+    // three options. The tip then tells a pause's end: "Recent - paused until 14:35".
     void offerHold(ShowHold& hold);
 
     void sendToTray();
@@ -46,6 +47,9 @@ signals:
     void exitRequested();
 
 private:
+    void offerMonitors(QMenu& menu, ShowHold& hold);
+    void tellNotStored(const Outcome& stored);
+
     QWidget& m_window;
     QMenu* m_menu = nullptr;
     QAction* m_show = nullptr;

@@ -454,14 +454,17 @@ void TestStatusNotifier::theIconHasTheTipAndTheMenu()
     QStringList labels;
     for (const MenuEntry& entry : menuOf(service))
         labels << entry.label;
-    // The pause and hold commands lie between the two (a shown window has the show stopped,
-    // and "Resume" is there only during a pause).
+    // The pause and hold commands and the monitor choice (its options after it) lie between
+    // the two (a shown window has the show stopped, and "Resume" is there only during a pause).
     QCOMPARE(
         labels,
         QStringList({QStringLiteral("Show"), QStringLiteral("Pause for 15 minutes"),
                      QStringLiteral("Pause for 1 hour"), QStringLiteral("Pause until I resume"),
                      QStringLiteral("Hold while a full-screen window is active"),
-                     QStringLiteral("Hold during Do Not Disturb"), QStringLiteral("Exit")}));
+                     QStringLiteral("Hold during Do Not Disturb"),
+                     QStringLiteral("Show messages on"), QStringLiteral("The primary monitor"),
+                     QStringLiteral("The monitor with the mouse pointer"),
+                     QStringLiteral("Every monitor"), QStringLiteral("Exit")}));
 }
 
 void TestStatusNotifier::theWindowComesBack_data()

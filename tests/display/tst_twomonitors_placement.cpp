@@ -1,5 +1,5 @@
+#include "ChosenRandom.h"
 #include "display/FrmDisp.h"
-#include "display/RandomSource.h"
 #include "settings/DisplaySettings.h"
 
 #include <QApplication>
@@ -37,18 +37,6 @@ private:
 
 namespace {
 const QRect kPrimary(1280, 256, 1024, 768);
-
-// Hands out the values the test chose, in the order they are drawn.
-class ChosenRandom : public RandomSource
-{
-public:
-    explicit ChosenRandom(QList<double> values) : m_values(std::move(values)) {}
-    double next() override { return m_values.isEmpty() ? 0.0 : m_values.takeFirst(); }
-    qsizetype left() const { return m_values.size(); }
-
-private:
-    QList<double> m_values;
-};
 } // namespace
 
 void TestTwoMonitorsPlacement::initTestCase()

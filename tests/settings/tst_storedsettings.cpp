@@ -286,24 +286,40 @@ QTEST_APPLESS_MAIN(TestStoredSettings)
 
 void TestStoredSettings::choices_data()
 {
-    // The file before, the choices it loads, the one changed, and the file a save then writes.
+    // The file before, the choices it loads, the one changed, and the file a save then writes
+    // (a save changes every choice: each hold is turned over, the monitors move on by one).
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<bool>("fullScreen");
     QTest::addColumn<bool>("doNotDisturb");
+    QTest::addColumn<int>("monitors");
     QTest::addColumn<QByteArray>("after");
     // The store keeps its sections in the order of their names.
     const QByteArray settings = "[Settings]\nAutoDisplay=False\nFontName=x\n";
     QTest::newRow("absent: design defaults")
-        << QByteArray() << false << true
-        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n");
+        << QByteArray() << false << true << 0
+        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n"
+                      "ShowMessagesOn=1\n");
     QTest::newRow("stored, beside [Settings]")
         << settings + "\n[Choices]\nHoldWhileFullScreen=True\nHoldDuringDoNotDisturb=False\n"
-        << true << false
-        << "[Choices]\nHoldDuringDoNotDisturb=True\nHoldWhileFullScreen=False\n\n" + settings;
+                      "ShowMessagesOn=1\n"
+        << true << false << 1
+        << "[Choices]\nHoldDuringDoNotDisturb=True\nHoldWhileFullScreen=False\n"
+           "ShowMessagesOn=2\n\n" +
+               settings;
+    QTest::newRow("every monitor")
+        << QByteArray("[Choices]\nShowMessagesOn=2\n") << false << true << 2
+        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n"
+                      "ShowMessagesOn=0\n");
     QTest::newRow("unreadable texts keep the defaults")
-        << QByteArray("[Choices]\nHoldWhileFullScreen=yes\nHoldDuringDoNotDisturb=maybe\n") << false
-        << true
-        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n");
+        << QByteArray("[Choices]\nHoldWhileFullScreen=yes\nHoldDuringDoNotDisturb=maybe\n"
+                      "ShowMessagesOn=every\n")
+        << false << true << 0
+        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n"
+                      "ShowMessagesOn=1\n");
+    QTest::newRow("a monitor choice out of range reads as the primary")
+        << QByteArray("[Choices]\nShowMessagesOn=3\n") << false << true << 0
+        << QByteArray("[Choices]\nHoldDuringDoNotDisturb=False\nHoldWhileFullScreen=True\n"
+                      "ShowMessagesOn=1\n");
 }
 
 void TestStoredSettings::choices()
@@ -311,6 +327,7 @@ void TestStoredSettings::choices()
     QFETCH(QByteArray, before);
     QFETCH(bool, fullScreen);
     QFETCH(bool, doNotDisturb);
+    QFETCH(int, monitors);
     QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString path = dir.filePath("z.ini");
@@ -324,6 +341,7 @@ void TestStoredSettings::choices()
     StoredSettings::loadChoices(*store, c);
     QCOMPARE(c.HoldWhileFullScreen, fullScreen);
     QCOMPARE(c.HoldDuringDoNotDisturb, doNotDisturb);
+    QCOMPARE(c.ShowMessagesOn, monitors);
     // The [Settings] section a load and a save of the choices leave as they were.
     DisplaySettings s;
     StoredSettings::load(*store, s);
@@ -331,6 +349,7 @@ void TestStoredSettings::choices()
 
     c.HoldWhileFullScreen = !c.HoldWhileFullScreen;
     c.HoldDuringDoNotDisturb = !c.HoldDuringDoNotDisturb;
+    c.ShowMessagesOn = (c.ShowMessagesOn + 1) % 3;
     QVERIFY(StoredSettings::saveChoices(*store, c).ok());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));

@@ -17,6 +17,7 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 using namespace TestFiles;
 
@@ -83,6 +84,8 @@ private slots:
     void leavingDuringAPauseStoresTheShowAsRunning();
     void choicesAreTickedAndStored();
     void choiceThatCannotBeStoredIsNotTaken();
+    void monitorChoice_data();
+    void monitorChoice();
 
 private:
     QString iniPath() const { return m_dir->filePath("config/zentrivo/zentrivo.ini"); }
@@ -133,7 +136,7 @@ void TestTrayHold::menuOrderAndTheItemsThatFollowTheShow()
     QCOMPARE(menu, (QStringList{"Show", "-", "Pause for 15 minutes", "Pause for 1 hour",
                                 "Pause until I resume", "Resume", "-",
                                 "Hold while a full-screen window is active",
-                                "Hold during Do Not Disturb", "-", "Exit"}));
+                                "Hold during Do Not Disturb", "Show messages on", "-", "Exit"}));
     QCOMPARE(p.frm->mnuPopUp->defaultAction(), p.frm->mnuPop);
 
     // A stopped show has nothing to pause.
@@ -233,6 +236,62 @@ void TestTrayHold::choiceThatCannotBeStoredIsNotTaken()
                  QStringLiteral("The choice could not be saved to the file \"%1\".\n")
                      .arg(QDir::toNativeSeparators(iniPath()))),
              qPrintable(m_prompt.shown.first().text));
+}
+
+void TestTrayHold::monitorChoice_data()
+{
+    // The stored text, the option ticked then, the option chosen, whether the store can be
+    // written, and the option ticked after.
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("after");
+    const QString primary = "The primary monitor";
+    const QString pointer = "The monitor with the mouse pointer";
+    const QString every = "Every monitor";
+    QTest::newRow("absent: the primary") << QString() << primary << every << true << every;
+    QTest::newRow("the pointer's") << "1" << pointer << primary << true << primary;
+    QTest::newRow("every") << "2" << every << pointer << true << pointer;
+    QTest::newRow("unreadable: the primary") << "9" << primary << pointer << true << pointer;
+    QTest::newRow("not stored: not taken") << "1" << pointer << every << false << pointer;
+}
+
+void TestTrayHold::monitorChoice()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, ticked);
+    QFETCH(QString, chosen);
+    QFETCH(bool, writable);
+    QFETCH(QString, after);
+    if (!stored.isEmpty())
+        QVERIFY(m_store->SaveSetting("Choices", "ShowMessagesOn", stored).ok());
+    Program p(*m_store, noGsettings());
+    QMenu* monitors = p.item("Show messages on")->menu();
+    QVERIFY(monitors);
+    const auto tickedNow = [monitors] {
+        QStringList names;
+        for (QAction* a : monitors->actions())
+            if (a->isChecked())
+                names << a->text();
+        return names;
+    };
+    QCOMPARE(tickedNow(), QStringList{ticked});
+    // A folder where the settings file should be: the store will not write over it.
+    if (!writable)
+        QVERIFY(QFile::remove(iniPath()) && QDir().mkpath(iniPath()));
+    const QList<QAction*> options = monitors->actions();
+    const auto option = std::find_if(options.begin(), options.end(),
+                                     [&chosen](QAction* a) { return a->text() == chosen; });
+    QVERIFY(option != options.end());
+    (*option)->trigger(); // as a click does
+    QCOMPARE(tickedNow(), QStringList{after});
+    QCOMPARE(m_prompt.shown.size(), writable ? 0 : 1);
+    // The option ticked is the one in force, and the one stored.
+    const int inForce = p.hold->choices().ShowMessagesOn;
+    QCOMPARE(monitors->actions().at(inForce)->text(), after);
+    if (writable)
+        QCOMPARE(m_store->GetSetting("Choices", "ShowMessagesOn"), QString::number(inForce));
 }
 
 QTEST_MAIN(TestTrayHold)
