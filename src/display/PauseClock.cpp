@@ -61,13 +61,13 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTimeUtc(); }
     void wakeAt(const QDateTime& at) override
     {
-        itimerspec spec{};
+        itimerspec due{};
         if (at.isValid()) {
             const qint64 ms = std::max<qint64>(at.toMSecsSinceEpoch(), 1);
-            spec.it_value.tv_sec = time_t(ms / 1000);
-            spec.it_value.tv_nsec = long(ms % 1000) * 1000000L;
+            due.it_value.tv_sec = time_t(ms / 1000);
+            due.it_value.tv_nsec = long(ms % 1000) * 1000000L;
         }
-        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &due, nullptr);
         m_notifier.setEnabled(at.isValid());
     }
 
