@@ -25,10 +25,10 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QTreeView>
 #include <cstdio>
 #include <functional>
 #include <unistd.h>
@@ -228,8 +228,8 @@ int main(int argc, char** argv)
     ProgramsPage page{LibraryFiles(dir.path())};
     page.show();
     page.LoadProgramList();
-    auto* programs = page.findChild<QTreeView*>(QStringLiteral("lvwDisplayFiles"));
-    auto* messages = page.findChild<QTreeView*>(QStringLiteral("lvwDisplay"));
+    auto* programs = page.findChild<QTableView*>(QStringLiteral("lvwDisplayFiles"));
+    auto* messages = page.findChild<QTableView*>(QStringLiteral("lvwDisplay"));
     auto* editBox = page.findChild<QLineEdit*>(QStringLiteral("txtEditText"));
     if (!programs || !messages || !editBox)
         return 1;

@@ -14,9 +14,9 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -102,8 +102,8 @@ int main(int argc, char** argv)
     page.show();
     page.LoadProgramList();
     QApplication::processEvents();
-    auto* programs = page.findChild<QTreeView*>(QStringLiteral("lvwDisplayFiles"));
-    auto* messages = page.findChild<QTreeView*>(QStringLiteral("lvwDisplay"));
+    auto* programs = page.findChild<QTableView*>(QStringLiteral("lvwDisplayFiles"));
+    auto* messages = page.findChild<QTableView*>(QStringLiteral("lvwDisplay"));
     if (!programs || !messages || !waitForRows(messages->model(), kMessages)) {
         std::printf("the big program did not load\n");
         return 1;

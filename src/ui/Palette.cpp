@@ -13,7 +13,7 @@ QString pageStyleSheet()
                " padding-top: 6px; }"
                "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px;"
                " color: white; font-weight: bold; }"
-               "QLineEdit, QPlainTextEdit, QComboBox, QTreeView, QListView {"
+               "QLineEdit, QPlainTextEdit, QComboBox, QTableView, QListView {"
                " border: 1px solid rgb(92, 140, 190); background-color: rgb(12, 82, 140);"
                " selection-background-color: rgb(139, 198, 250); selection-color: rgb(4, 64, 115); "
                "}"

@@ -8,6 +8,7 @@
 #include "ui/ProgramListRead.h"
 #include "ui/ProgramsPanels.h"
 
+#include "ui/EntryList.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -15,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
-#include <QTreeView>
 #include <utility>
 
 namespace {

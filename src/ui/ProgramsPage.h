@@ -12,7 +12,7 @@ class CheckListModel;
 class ImageButton;
 class QAction;
 class QLineEdit;
-class QTreeView;
+class EntryList;
 
 // The Programs page `programsPage`: on the left the program list with the new-name box, on the
 // right the messages of the selected program with the edit box, below both the start/stop
@@ -104,9 +104,9 @@ private:
     CheckListModel* m_programs = nullptr;
     CheckListModel* m_messages = nullptr;
 
-    QTreeView* m_lvwDisplayFiles = nullptr;
+    EntryList* m_lvwDisplayFiles = nullptr;
     QLineEdit* m_txtNewFileName = nullptr;
-    QTreeView* m_lvwDisplay = nullptr;
+    EntryList* m_lvwDisplay = nullptr;
     QLineEdit* m_txtEditText = nullptr;
     ImageButton* m_picStart1 = nullptr;
 

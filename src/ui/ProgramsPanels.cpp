@@ -1,6 +1,7 @@
 #include "ui/ProgramsPanels.h"
 
 #include "library/CheckListModel.h"
+#include "ui/EntryList.h"
 #include "ui/ImageButton.h"
 #include "ui/Palette.h"
 #include "ui/TickDelegate.h"
@@ -12,7 +13,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeView>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -26,24 +26,16 @@ QLabel* makeLabel(const char* text, const char* name, bool heading, QWidget* par
     return label;
 }
 
-QTreeView* makeList(CheckListModel* model, const char* name, QWidget* parent)
+EntryList* makeList(CheckListModel* model, const char* name, QWidget* parent)
 {
-    auto* view = new QTreeView(parent);
+    auto* view = new EntryList(parent);
     view->setObjectName(QString::fromLatin1(name));
     view->setModel(model);
     view->setItemDelegate(new TickDelegate(view));
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    // Equal rows let the view lay out tens of thousands of entries without measuring each.
-    view->setUniformRowHeights(true);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setAllColumnsShowFocus(true);
     view->setTextElideMode(Qt::ElideRight);
-    view->header()->setStretchLastSection(true);
-    view->header()->setSectionsClickable(false);
-    view->header()->setSectionsMovable(false);
     return view;
 }
 
@@ -61,7 +53,7 @@ QLineEdit* makeBox(const char* name, QWidget* parent)
 class PressWatch : public QObject
 {
 public:
-    explicit PressWatch(QTreeView* list) : QObject(list), m_list(list)
+    explicit PressWatch(EntryList* list) : QObject(list), m_list(list)
     {
         list->viewport()->installEventFilter(this);
     }
@@ -76,7 +68,7 @@ protected:
     }
 
 private:
-    QTreeView* m_list;
+    EntryList* m_list;
     int m_rowBeforePress = -1;
 };
 
@@ -144,7 +136,7 @@ void dress(QWidget* page)
     page->setAttribute(Qt::WA_StyledBackground);
     // An empty tick box must stand out from the dark list as clearly as a ticked one.
     page->setStyleSheet(Palette::pageStyleSheet() +
-                        QStringLiteral("QTreeView::indicator:unchecked { border: 1px solid "
+                        QStringLiteral("QTableView::indicator:unchecked { border: 1px solid "
                                        "rgb(139, 198, 250); background-color: rgb(4, 64, 115); }"));
     QFont font(Palette::fontFamily);
     font.setPointSize(8);
@@ -191,7 +183,7 @@ ImageButton* startPicture(QWidget* page)
     return picture;
 }
 
-void onChosen(QTreeView* list, const bool& quiet, std::function<void()> chosen)
+void onChosen(EntryList* list, const bool& quiet, std::function<void()> chosen)
 {
     auto* presses = new PressWatch(list);
     QObject::connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, list,
@@ -222,13 +214,13 @@ QString typedBy(const QKeyEvent* key)
     return typed;
 }
 
-int currentRow(const QTreeView* list)
+int currentRow(const EntryList* list)
 {
     const QModelIndex current = list->selectionModel()->currentIndex();
     return current.isValid() ? current.row() : -1;
 }
 
-void select(QTreeView* list, int row)
+void select(EntryList* list, int row)
 {
     const QModelIndex index = list->model()->index(row, 0);
     list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |

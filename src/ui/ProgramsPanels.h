@@ -10,7 +10,7 @@ class QObject;
 class ImageButton;
 class QKeyEvent;
 class QLineEdit;
-class QTreeView;
+class EntryList;
 class QWidget;
 
 // How the Programs page looks: its two halves, built alike (a heading and a caption over a list
@@ -25,7 +25,7 @@ void dress(QWidget* page);
 
 struct Built
 {
-    QTreeView* list;
+    EntryList* list;
     QLineEdit* box;
     QList<ImageButton*> pictures; // from left to right
 };
@@ -48,12 +48,12 @@ QAction* command(QWidget* page, QObject* filter, const QString& caption, const Q
 // the mouse or the keyboard), or clicks the entry that already was the current one. A click on
 // a tick box chooses nothing, and changes of the current entry made while `quiet` is set are
 // the program's own.
-void onChosen(QTreeView* list, const bool& quiet, std::function<void()> chosen);
+void onChosen(EntryList* list, const bool& quiet, std::function<void()> chosen);
 // The characters a key press types into a text box; empty for Tab and keys that type nothing.
 QString typedBy(const QKeyEvent* key);
 // The list's current row, or -1.
-int currentRow(const QTreeView* list);
+int currentRow(const EntryList* list);
 // Makes `row` the list's current and only selected row, scrolled into view; -1 selects none.
-void select(QTreeView* list, int row);
+void select(EntryList* list, int row);
 
 } // namespace ProgramsPanels

@@ -16,9 +16,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 #include <cstdio>
 #include <memory>
 
@@ -94,15 +94,15 @@ struct Library
             qFatal("no control %s", name);
         return w;
     }
-    QTreeView* programs() const { return child<QTreeView>("lvwDisplayFiles"); }
-    QTreeView* messages() const { return child<QTreeView>("lvwDisplay"); }
+    QTableView* programs() const { return child<QTableView>("lvwDisplayFiles"); }
+    QTableView* messages() const { return child<QTableView>("lvwDisplay"); }
     QLineEdit* editBox() const { return child<QLineEdit>("txtEditText"); }
-    static void clickRow(QTreeView* view, int row)
+    static void clickRow(QTableView* view, int row)
     {
         const QRect r = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     }
-    static QString current(QTreeView* view)
+    static QString current(QTableView* view)
     {
         const QModelIndex i = view->currentIndex();
         return i.isValid() ? i.data().toString() : QStringLiteral("<none>");

@@ -14,9 +14,9 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 #include <memory>
 
 #include <cerrno>
@@ -172,8 +172,8 @@ void TestFullDisk::programsPage()
     makeLibrary(app);
     ProgramsPage page{LibraryFiles(app)};
     page.LoadProgramList();
-    auto* programs = page.findChild<QTreeView*>("lvwDisplayFiles");
-    auto* messages = page.findChild<QTreeView*>("lvwDisplay");
+    auto* programs = page.findChild<QTableView*>("lvwDisplayFiles");
+    auto* messages = page.findChild<QTableView*>("lvwDisplay");
     auto* edit = page.findChild<QLineEdit*>("txtEditText");
     m_disk->fill();
     const auto before = m_disk->snapshot(app);

@@ -17,10 +17,10 @@
 #include <QMap>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-#include <QTreeView>
 #include <memory>
 #include <optional>
 
@@ -116,8 +116,8 @@ struct Page
             qFatal("no control %s", name);
         return w;
     }
-    QTreeView* programs() const { return child<QTreeView>("lvwDisplayFiles"); }
-    QTreeView* messages() const { return child<QTreeView>("lvwDisplay"); }
+    QTableView* programs() const { return child<QTableView>("lvwDisplayFiles"); }
+    QTableView* messages() const { return child<QTableView>("lvwDisplay"); }
     QLineEdit* nameBox() const { return child<QLineEdit>("txtNewFileName"); }
     QLineEdit* editBox() const { return child<QLineEdit>("txtEditText"); }
 
@@ -126,13 +126,13 @@ struct Page
         auto* b = child<ImageButton>(imageButton);
         QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
     }
-    static void clickRow(QTreeView* view, int row)
+    static void clickRow(QTableView* view, int row)
     {
         const QRect r = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     }
     // The middle of the row's tick box, in the list's viewport.
-    static QPoint tickAt(QTreeView* view, int row)
+    static QPoint tickAt(QTableView* view, int row)
     {
         QStyleOptionViewItem opt;
         opt.initFrom(view->viewport());
@@ -142,12 +142,12 @@ struct Page
             ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view)
             .center();
     }
-    static void clickTick(QTreeView* view, int row)
+    static void clickTick(QTableView* view, int row)
     {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, tickAt(view, row));
     }
     // Through the window system, as a real pointer: a double-click is then told apart.
-    void clickTickAsUser(QTreeView* view, int row, bool twice) const
+    void clickTickAsUser(QTableView* view, int row, bool twice) const
     {
         const QPoint at = view->viewport()->mapTo(&page, tickAt(view, row));
         if (twice)
@@ -155,7 +155,7 @@ struct Page
         else
             QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, at);
     }
-    static int current(QTreeView* view)
+    static int current(QTableView* view)
     {
         const QModelIndex i = view->currentIndex();
         return i.isValid() ? i.row() : -1;
@@ -912,6 +912,54 @@ private slots:
         Page::clickRow(p.programs(), 1);
         QCOMPARE(ListRows::texts(p.messages()), (QStringList{"short", QString::fromLatin1(start)}));
         QCOMPARE(p.messages()->grab().toImage(), whole);
+    }
+
+    // The message list answers the keys as a one-column list does, keeps its top row whole
+    // wherever it is scrolled, the end included, and makes each row as tall as its item
+    // delegate asks.
+    void listKeys_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("End") << 5 << int(Qt::Key_End) << 39;
+        QTest::newRow("Home") << 30 << int(Qt::Key_Home) << 0;
+        QTest::newRow("Down at the end") << 39 << int(Qt::Key_Down) << 39;
+        QTest::newRow("Page Down") << 0 << int(Qt::Key_PageDown) << -1;
+        QTest::newRow("Right") << 7 << int(Qt::Key_Right) << 7;
+        QTest::newRow("Left") << 7 << int(Qt::Key_Left) << 7;
+    }
+    void listKeys()
+    {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, to);
+        QByteArray messages;
+        for (int i = 0; i < 40; ++i)
+            messages += rec("Message " + QByteArray::number(i));
+        Library lib;
+        lib.write("plugins/A.txt", messages);
+        Page p(lib);
+        QTableView* view = p.messages();
+        QCOMPARE(view->model()->rowCount(), 40);
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(from, 0));
+        QTest::keyClick(view, Qt::Key(key));
+        const QRect shown = view->viewport()->rect();
+        const QModelIndex top = view->indexAt(QPoint(2, 1));
+        const QModelIndex bottom = view->indexAt(QPoint(2, shown.height() - 1));
+        if (to < 0) // a page down: the row that was last seen whole
+            QCOMPARE(Page::current(view), bottom.row() - 1);
+        else
+            QCOMPARE(Page::current(view), to);
+        QVERIFY(shown.contains(view->visualRect(view->currentIndex())));
+        QCOMPARE(view->visualRect(top).top(), 0);
+
+        QStyleOptionViewItem option;
+        option.initFrom(view);
+        option.widget = view;
+        QCOMPARE(view->visualRect(top).height(),
+                 view->itemDelegate()->sizeHint(option, top).height());
     }
 
     // The edit box takes the beginning of a very long message; Add New and Edit keep the message

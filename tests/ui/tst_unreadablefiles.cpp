@@ -9,9 +9,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 
 #include <grp.h>
 #include <sys/prctl.h>
@@ -87,7 +87,7 @@ void TestUnreadableFiles::writeOnlyProgramFileIsKept()
     QCOMPARE(m_prompt.shown.size(), 2);
     QVERIFY(m_prompt.shown[1].text.startsWith("The change was not saved: the file \"" +
                                               QDir::toNativeSeparators(calm) + "\""));
-    QCOMPARE(page.findChild<QTreeView*>("lvwDisplay")->model()->rowCount(), 0);
+    QCOMPARE(page.findChild<QTableView*>("lvwDisplay")->model()->rowCount(), 0);
     QCOMPARE(page.findChild<QLineEdit*>("txtEditText")->text(), QStringLiteral("Smile"));
     // Readable again, it is written no more than before: the list was never read from it.
     setMode(calm, 0600);
@@ -120,7 +120,7 @@ void TestUnreadableFiles::unreadableSelectionList()
     ::alarm(20);
     ProgramsPage page{LibraryFiles(dir.path())};
     page.LoadProgramList();
-    auto* programs = page.findChild<QTreeView*>("lvwDisplayFiles");
+    auto* programs = page.findChild<QTableView*>("lvwDisplayFiles");
     programs->model()->setData(programs->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
     page.LoadProgramList(); // as after a delete
     ::alarm(0);
@@ -165,7 +165,7 @@ void TestUnreadableFiles::utf8SelectionListKeepsTheFirstTick()
                             {"FileNames.txt", "\xEF\xBB\xBF" + rec("Calm") + rec("Focus", false)}});
     ProgramsPage page{LibraryFiles(dir.path())};
     page.LoadProgramList();
-    QCOMPARE(ticks(page.findChild<QTreeView*>("lvwDisplayFiles")), (QList<bool>{true, false}));
+    QCOMPARE(ticks(page.findChild<QTableView*>("lvwDisplayFiles")), (QList<bool>{true, false}));
     QCOMPARE(readFile(dir.filePath("FileNames.txt")), rec("Calm") + rec("Focus", false));
     QVERIFY(m_prompt.shown.isEmpty());
 }
@@ -182,7 +182,7 @@ void TestUnreadableFiles::nameTheListCannotHoldIsToldOnTick()
     ProgramsPage page{LibraryFiles(dir.path())};
     page.LoadProgramList();
     QVERIFY(m_prompt.shown.isEmpty());
-    auto* programs = page.findChild<QTreeView*>("lvwDisplayFiles");
+    auto* programs = page.findChild<QTableView*>("lvwDisplayFiles");
     programs->model()->setData(programs->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
     QCOMPARE(readFile(dir.filePath("FileNames.txt")), rec("Calm"));
     QVERIFY(m_prompt.shown.isEmpty());

@@ -25,9 +25,9 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 
 using namespace TestFiles;
 
@@ -272,7 +272,7 @@ void TestTray::windowIsMadeWhenFirstShown()
     QVERIFY(frm->isVisible());
     QCOMPARE(frm->centralWidget()->size(), QSize(570, 447));
     QCOMPARE(frm->frontPage(), frm->programsPage);
-    const auto* programs = frm->programsPage->findChild<QTreeView*>("lvwDisplayFiles");
+    const auto* programs = frm->programsPage->findChild<QTableView*>("lvwDisplayFiles");
     QCOMPARE(ListRows::texts(programs), (QStringList{"Calm", "New"}));
     QCOMPARE(ListRows::ticks(programs), (QList<bool>{true, false}));
     QCOMPARE(frm->programsPage->findChild<QLineEdit*>("txtEditText")->text(), "breathe");
