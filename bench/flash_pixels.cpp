@@ -491,6 +491,8 @@ int main(int argc, char** argv)
         return s > 0 && s < samples.size() ? double(samples[s].at - samples[s - 1].at) / 1e6 : 0;
     };
     std::vector<double> visibleMs, deviationMs, toPixelsMs, toFinishedMs;
+    // |visible - duration| of the flashes whose ends are known to within +-1 ms.
+    std::vector<double> wellTimedMs;
     // How well each figure is known: half the gap between the samples on each side of its two
     // ends. The sampler keeps its rate unless the machine holds it up.
     double worstEdge = 0;
@@ -541,6 +543,8 @@ int main(int argc, char** argv)
         worstEdge = std::max(worstEdge, edge);
         if (edge > 1.0)
             ++coarse;
+        else if (gone < limit)
+            wellTimedMs.push_back(deviationMs.back());
         if (done < gone)
             toFinishedMs.push_back(between(done) - between(flash.mapped));
         from = std::max(gone, flash.unmapped);
@@ -563,7 +567,8 @@ int main(int argc, char** argv)
                     timedOut ? ", no flash for too long" : "");
     if (coarse)
         std::printf("%8s note: %d flashes have an end known only to worse than +-1 ms: the "
-                    "sampler was held up, the machine is busy\n",
-                    "", coarse);
+                    "sampler was held up, the machine is busy; the worst of the other %zu is "
+                    "%.2f ms\n",
+                    "", coarse, wellTimedMs.size(), worst(wellTimedMs));
     return 0;
 }

@@ -9,6 +9,7 @@
 #ifdef ZENTRIVO_HAVE_XCB
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <algorithm>
 #include <array>
@@ -181,8 +182,8 @@ X11Flash::~X11Flash()
 void X11Flash::show(const std::vector<Piece>& pieces)
 {
     xcb_connection_t* c = m_connection;
-    // A window made here asks the server for its names' atoms: before the pictures go, so the
-    // maps still leave in one write.
+    // A window made here asks the server for its names' atoms: before the pictures go, so
+    // they still leave in one write.
     while (m_windows.size() < pieces.size())
         m_windows.push_back(makeWindow());
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -213,23 +214,49 @@ void X11Flash::show(const std::vector<Piece>& pieces)
                                  XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
                              geometry.data());
     }
-    // The maps go last, together: every picture appears at the same moment.
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const quint16 sequence = quint16(xcb_map_window(c, m_windows[i]).sequence);
-        if (i == 0)
-            m_mapSequence = sequence;
-    }
+    // The maps wait for the server's answer to a question sent behind the pictures: they go
+    // once it has taken every picture, so the flash appears on a server with nothing more of
+    // ours to do and its clock starts at once. Nothing waits for the answer.
+    if (m_mapPending)
+        xcb_discard_reply(c, m_readySequence);
+    m_readySequence = xcb_get_input_focus(c).sequence;
+    m_mapPending = true;
     m_shown = pieces.size();
     m_exposed = false;
     xcb_flush(c);
-    // A write that had to wait for the server may have read its events already.
+    // A write that had to wait for the server may have read the answer already.
     takeEvents(false);
+}
+
+void X11Flash::mapWhenReady()
+{
+    if (!m_mapPending)
+        return;
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (!xcb_poll_for_reply(m_connection, m_readySequence, &reply, &error))
+        return;
+    std::free(reply);
+    std::free(error);
+    m_mapPending = false;
+    // The maps go together: every picture appears at the same moment.
+    for (std::size_t i = 0; i < m_shown; ++i) {
+        const quint16 sequence = quint16(xcb_map_window(m_connection, m_windows[i]).sequence);
+        if (i == 0)
+            m_mapSequence = sequence;
+    }
+    xcb_flush(m_connection);
 }
 
 void X11Flash::hide()
 {
     if (m_shown == 0)
         return;
+    if (m_mapPending) {
+        // Taken off before it was put up: it never will be.
+        m_mapPending = false;
+        xcb_discard_reply(m_connection, m_readySequence);
+    }
     const quint32 none = XCB_BACK_PIXMAP_NONE;
     for (std::size_t i = 0; i < m_shown; ++i)
         xcb_unmap_window(m_connection, m_windows[i]);
@@ -242,6 +269,7 @@ void X11Flash::hide()
 
 void X11Flash::takeEvents(bool readSocket)
 {
+    mapWhenReady();
     while (xcb_generic_event_t* event = readSocket ? xcb_poll_for_event(m_connection)
                                                    : xcb_poll_for_queued_event(m_connection)) {
         // Only the exposure is asked for; errors have nothing to tell a window that is only
@@ -250,11 +278,13 @@ void X11Flash::takeEvents(bool readSocket)
         // Sequence numbers wrap at 16 bits: "at or after the map" is a difference below half.
         const bool sinceMap = quint16(event->sequence - m_mapSequence) < 0x8000;
         std::free(event);
-        if (expose && sinceMap && m_shown > 0 && !m_exposed) {
+        if (expose && sinceMap && m_shown > 0 && !m_mapPending && !m_exposed) {
             m_exposed = true;
             emit exposed();
         }
     }
+    // The answer may have come in with the events.
+    mapWhenReady();
     if (xcb_connection_has_error(m_connection))
         m_events->setEnabled(false);
 }
@@ -285,5 +315,7 @@ void X11Flash::hide() {}
 void X11Flash::dropExtraWindows() {}
 
 void X11Flash::takeEvents(bool) {}
+
+void X11Flash::mapWhenReady() {}
 
 #endif

@@ -13,8 +13,9 @@ struct xcb_connection_t;
 // connection of its own, that Qt does not manage. A window managed by Qt costs, at every
 // message, a round trip for its new place, size hints and a user time written to the server,
 // and a hand-over of the events they bring back from Qt's X thread to the main thread; this
-// one costs a handful of requests sent in one write and one wake-up when its pixels are on
-// the screen, and no round trip at all.
+// one costs two writes and two wake-ups, and never waits for the server: the pictures and a
+// question go in one write, the server's answer (it has the pictures) sends the map, and the
+// exposure tells that the pixels are on the screen.
 //
 // It bypasses the window manager (override-redirect), so no manager decorates, lists or
 // focuses it; it tells the manager it takes no input focus, and its input shape is empty, so
@@ -59,6 +60,8 @@ private:
     // Handles the events that came, read from the connection's socket or only those already
     // read with a reply or during a write.
     void takeEvents(bool readSocket);
+    // Maps the windows once the server has answered the question sent behind the pictures.
+    void mapWhenReady();
 
     xcb_connection_t* m_connection;
     // The first window, then those made for further monitors.
@@ -73,6 +76,9 @@ private:
     // How many windows show a picture.
     std::size_t m_shown = 0;
     bool m_exposed = false;
+    // The windows wait for the answer to the question with this sequence number.
+    bool m_mapPending = false;
+    unsigned int m_readySequence = 0;
     // The sequence number of the last map: an exposure reported before it belongs to an
     // earlier message.
     quint16 m_mapSequence = 0;
