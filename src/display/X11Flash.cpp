@@ -269,7 +269,6 @@ void X11Flash::hide()
 
 void X11Flash::takeEvents(bool readSocket)
 {
-    mapWhenReady();
     while (xcb_generic_event_t* event = readSocket ? xcb_poll_for_event(m_connection)
                                                    : xcb_poll_for_queued_event(m_connection)) {
         // Only the exposure is asked for; errors have nothing to tell a window that is only
@@ -283,7 +282,7 @@ void X11Flash::takeEvents(bool readSocket)
             emit exposed();
         }
     }
-    // The answer may have come in with the events.
+    // The answer, read with the events or read now.
     mapWhenReady();
     if (xcb_connection_has_error(m_connection))
         m_events->setEnabled(false);

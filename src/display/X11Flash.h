@@ -13,7 +13,7 @@ struct xcb_connection_t;
 // connection of its own, that Qt does not manage. A window managed by Qt costs, at every
 // message, a round trip for its new place, size hints and a user time written to the server,
 // and a hand-over of the events they bring back from Qt's X thread to the main thread; this
-// one costs two writes and two wake-ups, and never waits for the server: the pictures and a
+// one costs two writes and at most two wake-ups, and never waits for the server: the pictures and a
 // question go in one write, the server's answer (it has the pictures) sends the map, and the
 // exposure tells that the pixels are on the screen.
 //

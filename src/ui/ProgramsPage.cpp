@@ -4,11 +4,11 @@
 #include "library/CheckListModel.h"
 #include "library/ProgramNames.h"
 #include "library/RecordFormat.h"
+#include "ui/EntryList.h"
 #include "ui/ImageButton.h"
 #include "ui/ProgramListRead.h"
 #include "ui/ProgramsPanels.h"
 
-#include "ui/EntryList.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
