@@ -21,11 +21,12 @@
 #include "ui/TrayPresence.h"
 #include "ui/WebPages.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
@@ -36,6 +37,15 @@ namespace {
 // The captions of the commands that start and stop the show: what they do next.
 const QString kStartCaption = QStringLiteral("Start Showing Subliminal Messages");
 const QString kStopCaption = QStringLiteral("Stop");
+
+// Assistive technologies are told that the main window is a window, as a main-window class
+// would tell them.
+QAccessibleInterface* accessibleMainWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("FrmAll") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
 } // namespace
 
 struct FrmAll::StartRead
@@ -46,9 +56,11 @@ struct FrmAll::StartRead
 };
 
 FrmAll::FrmAll(SettingsStore& store, QWidget* parent)
-    : QMainWindow(parent), m_store(store), m_keeper(settings, store),
+    : QWidget(parent), m_store(store), m_keeper(settings, store),
       m_startRead(std::make_unique<StartRead>())
 {
+    static const bool accessible = (QAccessible::installFactory(accessibleMainWindow), true);
+    (void)accessible;
     setObjectName(QStringLiteral("frmAll"));
     setWindowTitle(programTitle());
     setWindowIcon(Pictures::programIcon());
@@ -95,7 +107,6 @@ void FrmAll::buildWindow()
     if (m_client)
         return;
     m_client = new ClientArea(this);
-    setCentralWidget(m_client);
 
     // The pages share one rectangle; the one in front covers the other three.
     const QRect pageRect(8, 84, 553, 311);
@@ -134,7 +145,13 @@ void FrmAll::buildWindow()
     connect(settingsPage, &SettingsPage::fontRequested, this, &FrmAll::cmdFont_Click);
 
     buildMenus();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The menu bar across the top, the client area below it, and the window as large as both.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_client);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_pages = new PageStack(*this, pages);
 
     // The pages as start-up left them: what it read, in the order it read it.
@@ -155,7 +172,7 @@ void FrmAll::setVisible(bool visible)
 {
     if (visible)
         buildWindow();
-    QMainWindow::setVisible(visible);
+    QWidget::setVisible(visible);
 }
 
 FrmAll::~FrmAll() = default;
@@ -172,11 +189,12 @@ QAction* FrmAll::command(const QString& caption)
 
 void FrmAll::buildMenus()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    m_menuBar = new QMenuBar(this);
+    mnuFile = m_menuBar->addMenu(QStringLiteral("&File"));
     mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
     connect(mnuExit, &QAction::triggered, this, &FrmAll::Unload);
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp = m_menuBar->addMenu(QStringLiteral("&Help"));
     mnuOnline = mnuHelp->addAction(QStringLiteral("&Online Help"));
     mnuVisit = mnuHelp->addAction(QStringLiteral("&Visit Us Online"));
     mnuAbout = mnuHelp->addAction(QStringLiteral("&About Software"));
@@ -249,7 +267,7 @@ bool FrmAll::Form_Load(const QStringList& arguments)
     if (!isInTray() && !isMinimized()) {
         buildWindow();
         m_tray->centreOnScreen();
-        QMainWindow::show();
+        QWidget::show();
     }
     return true;
 }
@@ -353,7 +371,7 @@ bool FrmAll::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QMainWindow::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 // A close from the title bar, the system menu or Alt+F4 only puts the program into the tray;

@@ -3,8 +3,8 @@
 #include "settings/DisplaySettings.h"
 #include "ui/SettingsKeeper.h"
 
-#include <QMainWindow>
 #include <QStringList>
+#include <QWidget>
 #include <functional>
 #include <memory>
 
@@ -16,6 +16,7 @@ class PageStack;
 class ProgramsPage;
 class QAction;
 class QMenu;
+class QMenuBar;
 class QSystemTrayIcon;
 class SettingsPage;
 class SettingsStore;
@@ -27,8 +28,10 @@ class TrayPresence;
 // state; the program ends when it is unloaded and no window is left. What only the shown window
 // needs (pages, toolbar, menu bar) is made when the window is first shown: a program that
 // starts into the tray, as it does at every log-on, carries none of it until the user asks for
-// the window.
-class FrmAll : public QMainWindow
+// the window. It is a plain widget, its menu bar above the client area in a layout of its
+// own: a main-window class would bring its dock, toolbar and animation machinery into memory
+// for a window that has none of them, and keep it there while the program sits in the tray.
+class FrmAll : public QWidget
 {
     Q_OBJECT
 public:
@@ -65,6 +68,10 @@ public:
     // any open dialog, with no box shown from then on.
     void EndSession();
     bool isUnloaded() const { return m_unloaded; }
+
+    // The menu bar and the client area below it: null until the window is first shown.
+    QMenuBar* menuBar() const { return m_menuBar; }
+    QWidget* centralWidget() const { return m_client; }
 
     void SendToTray();
     bool isInTray() const;
@@ -146,6 +153,7 @@ private:
     SettingsKeeper m_keeper;
     std::unique_ptr<StartRead> m_startRead;
     QWidget* m_client = nullptr;
+    QMenuBar* m_menuBar = nullptr;
     PageStack* m_pages = nullptr;
     TrayPresence* m_tray = nullptr;
     MessageFontDialog* CDB = nullptr;

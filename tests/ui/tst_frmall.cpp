@@ -14,6 +14,7 @@
 #include "ui/ProgramsPage.h"
 #include "ui/SettingsPage.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -118,6 +119,15 @@ void TestFrmAll::opensOnProgramsPage()
     QVERIFY(frm->isVisible());
     QCOMPARE(frm->windowTitle(), QStringLiteral("Zentrivo v1.0"));
     QCOMPARE(frm->centralWidget()->size(), QSize(570, 447));
+    // The menu bar across the top, the client area right below it, the window as large as
+    // both and no larger, and known to assistive technologies as a window.
+    const int bar = frm->menuBar()->height();
+    QVERIFY(bar > 0);
+    QCOMPARE(frm->menuBar()->geometry(), QRect(0, 0, 570, bar));
+    QCOMPARE(frm->centralWidget()->pos(), QPoint(0, bar));
+    QCOMPARE(frm->size(), QSize(570, bar + 447));
+    QCOMPARE(frm->minimumSize(), frm->maximumSize());
+    QCOMPARE(QAccessible::queryAccessibleInterface(frm.get())->role(), QAccessible::Window);
 }
 
 void TestFrmAll::pageOrder_data()
