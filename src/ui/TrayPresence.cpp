@@ -95,7 +95,11 @@ void TrayPresence::sendToTray()
         return;
     }
     m_icon->show(); // a second send leaves the one icon as it is
-    m_window.setWindowState(m_window.windowState() | Qt::WindowMinimized);
+    // A window that has never been on the screen (a log-on launch, a show left running) has
+    // no native window, and needs none in the tray: it stays as it is, hidden. Minimising
+    // would make one, with the program's icon drawn at every size for it.
+    if (m_window.testAttribute(Qt::WA_WState_Created))
+        m_window.setWindowState(m_window.windowState() | Qt::WindowMinimized);
     m_window.hide();
 }
 

@@ -190,6 +190,8 @@ void TestTray::logOnLaunchLeavesExactlyOneIcon()
     QVERIFY(frm->showCycle->isShowing());
     QVERIFY(frm->isInTray());
     QVERIFY(!frm->isVisible());
+    // A window that was never shown has no native window while the program sits in the tray.
+    QVERIFY(!frm->testAttribute(Qt::WA_WState_Created));
     QCOMPARE(frm->trayIcon()->toolTip(), QStringLiteral("Recent"));
     QCOMPARE(frm->trayIcon()->contextMenu(), frm->mnuPopUp);
     QTRY_COMPARE_WITH_TIMEOUT(iconsInTray(), 1, 5000);
