@@ -28,6 +28,9 @@
 //   --rate HZ        samples per second (default 4000; 1000 at least to time a flash well)
 //   --background RRGGBB  the root's colour (default 3a6ea5)
 //   --timeout S      how long to wait for a flash before giving up (default 15)
+//   --slow MS        also print each flash whose visible time is more than MS off the duration,
+//                    with how long the server held its window mapped: the same excess there
+//                    means the program's map or unmap came late, none means the screen did
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -62,6 +65,7 @@ struct Options
     int rateHz = 4000;
     unsigned long background = 0x3a6ea5;
     double timeoutS = 15;
+    double slowMs = -1;
     std::vector<char*> command;
 };
 
@@ -69,7 +73,7 @@ struct Options
 {
     std::fprintf(stderr,
                  "flash_pixels: %s\nusage: flash_pixels --duration MS [--flashes N] "
-                 "[--warmup N] [--rate HZ] [--background RRGGBB] [--timeout S] -- "
+                 "[--warmup N] [--rate HZ] [--background RRGGBB] [--timeout S] [--slow MS] -- "
                  "COMMAND [ARGS...]\n       flash_pixels --header\n",
                  why);
     std::exit(2);
@@ -280,6 +284,8 @@ int main(int argc, char** argv)
             o.background = std::strtoul(value(), nullptr, 16);
         } else if (a == "--timeout") {
             o.timeoutS = std::atof(value());
+        } else if (a == "--slow") {
+            o.slowMs = std::atof(value());
         } else if (a == "--") {
             o.command.assign(argv + i + 1, argv + argc);
             break;
@@ -497,6 +503,13 @@ int main(int argc, char** argv)
     // ends. The sampler keeps its rate unless the machine holds it up.
     double worstEdge = 0;
     int coarse = 0;
+    // The flashes --slow asks about: visible, mapped by the server, map to pixels, unmap to
+    // gone, the wider sample gap at the two ends.
+    struct Slow
+    {
+        double visible, mapped, toPixels, toGone, gap;
+    };
+    std::vector<Slow> slow;
     int blank = 0, halfDrawn = 0, noPixels = 0, elsewhere = 0, stray = 0;
     std::map<Window, int> windows;
     std::size_t from = flashes.size() > std::size_t(o.warmup)
@@ -536,6 +549,11 @@ int main(int argc, char** argv)
             const double visible = between(gone) - between(first);
             visibleMs.push_back(visible);
             deviationMs.push_back(std::fabs(visible - o.durationMs));
+            if (o.slowMs >= 0 && deviationMs.back() > o.slowMs)
+                slow.push_back({visible, between(flash.unmapped) - between(flash.mapped),
+                                between(first) - between(flash.mapped),
+                                between(gone) - between(flash.unmapped),
+                                std::max(gapBefore(first), gapBefore(gone))});
         }
         toPixelsMs.push_back(between(first) - between(flash.mapped));
         const double edge = std::max((gapBefore(first) + gapBefore(gone)) / 2,
@@ -570,5 +588,9 @@ int main(int argc, char** argv)
                     "sampler was held up, the machine is busy; the worst of the other %zu is "
                     "%.2f ms\n",
                     "", coarse, wellTimedMs.size(), worst(wellTimedMs));
+    for (const Slow& f : slow)
+        std::printf("%8s slow: visible %.2f ms; the server held it mapped %.2f ms; pixels %.2f ms "
+                    "after the map, gone %.2f ms after the unmap; sample gap %.2f ms\n",
+                    "", f.visible, f.mapped, f.toPixels, f.toGone, f.gap);
     return 0;
 }

@@ -5,13 +5,15 @@
 # median and worst of |visible time - chosen duration|, the delay from the map to the pixels,
 # and the samples that showed the window up but blank or half-drawn.
 #
-#   bench/flash_pixels.sh [--quick] [--flashes N] [--rate HZ] <stage folder>
+#   bench/flash_pixels.sh [--quick] [--flashes N] [--rate HZ] [--slow MS] <stage folder>
 #
 #   --quick      20, 60 and 200 ms, 10 flashes each unless --flashes says otherwise (about a
 #                minute and a half)
 #   --flashes N  flashes per duration (default 50: every duration takes about 1 min 50 s, the
 #                whole run about 15 min)
 #   --rate HZ    samples per second (default 4000)
+#   --slow MS    also print each flash more than MS off its duration, with how long the server
+#                held its window mapped (see flash_pixels.cpp)
 #
 # The application folder is a copy of the stage folder whose library is one program of one
 # message, so that every flash is the same picture at the same place. The helpers come from
@@ -23,6 +25,7 @@ source "$(dirname "$0")/x-session.bash"
 flashes=50
 flashes_given=false
 rate=4000
+slow=()
 quick=false
 stage=
 while [ $# -gt 0 ]; do
@@ -37,12 +40,16 @@ while [ $# -gt 0 ]; do
         rate=$2
         shift
         ;;
+    --slow)
+        slow=(--slow "$2")
+        shift
+        ;;
     -*) fail "unknown option $1" ;;
     *) stage=$1 ;;
     esac
     shift
 done
-[ -n "$stage" ] || fail "usage: flash_pixels.sh [--quick] [--flashes N] [--rate HZ] <stage folder>"
+[ -n "$stage" ] || fail "usage: flash_pixels.sh [--quick] [--flashes N] [--rate HZ] [--slow MS] <stage folder>"
 check_stage "$stage"
 stage=$(cd "$stage" && pwd)
 bin=$(helpers_of "$stage" flash_pixels xwatch)
@@ -71,7 +78,7 @@ for i in "${indices[@]}"; do
     # The show on at the shortest interval, one message "As Written" at the centre.
     write_settings z True 0 "$i" 1 1 False
     in_instance z "$bin/flash_pixels" --duration "${durations[$i]}" --flashes "$flashes" \
-        --rate "$rate" -- "$app/zentrivo" 2>>"$work/z.log" ||
+        --rate "$rate" "${slow[@]}" -- "$app/zentrivo" 2>>"$work/z.log" ||
         fail "no figures for ${durations[$i]} ms"
 done
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
