@@ -32,7 +32,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <memory>
 
 namespace {
